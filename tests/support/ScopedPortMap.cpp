@@ -1,0 +1,45 @@
+#include "tests/support/ScopedPortMap.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/PortName.h"
+
+namespace fs = std::filesystem;
+
+ScopedPortMap::ScopedPortMap() {
+    char tmpl[] = "/tmp/orvane-ports-XXXXXX";
+    if (mkdtemp(tmpl) != nullptr) {
+        m_root = tmpl;
+    }
+    const char* old = getenv("XDG_CONFIG_HOME");
+    m_hadOld = old != nullptr;
+    if (m_hadOld) {
+        m_old = old;
+    }
+    setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+    std::error_code ec;
+    fs::create_directories(PortMapDir(), ec);
+}
+
+ScopedPortMap::~ScopedPortMap() {
+    if (m_hadOld) {
+        setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    std::error_code ec;
+    if (!m_root.empty()) {
+        fs::remove_all(m_root, ec);
+    }
+}
+
+bool ScopedPortMap::Link(unsigned portNumber, const std::string& device) {
+    const std::string link = PortMapPath(portNumber);
+    ::unlink(link.c_str());
+    return ::symlink(device.c_str(), link.c_str()) == 0;
+}
+
+void ScopedPortMap::Unlink(unsigned portNumber) { ::unlink(PortMapPath(portNumber).c_str()); }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// Points XDG_CONFIG_HOME at a fresh temporary folder for the test's life, so
+// "COMn" links made with Link() never touch the user's own port map.
+class ScopedPortMap {
+public:
+    ScopedPortMap();
+    ~ScopedPortMap();
+    ScopedPortMap(const ScopedPortMap&) = delete;
+    ScopedPortMap& operator=(const ScopedPortMap&) = delete;
+
+    // Makes "COMn" a symlink to `device`, replacing any previous link.
+    bool Link(unsigned portNumber, const std::string& device);
+    void Unlink(unsigned portNumber);
+    const std::string& root() const { return m_root; }
+
+private:
+    std::string m_root;
+    std::string m_old;
+    bool m_hadOld = false;
+};
