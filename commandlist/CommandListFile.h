@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commandlist/CommandRecord.h"
+
+class CxIOFile;
+
+// "DomeConfig.cfg": a 48-byte header of selection indexes and two fields,
+// then n 16-byte records; little-endian, no magic or version.
+struct PortBlock {
+    int32_t reserved;
+    int32_t comIndex;     // 0 = COM1 ... 7 = COM8
+    int32_t baudIndex;    // 0 = 110 ... 12 = 921600
+    int32_t dataBitIndex; // 0 = 5 ... 3 = 8
+    int32_t stopBitIndex; // 0 = 1, 1 = 2
+    int32_t parityIndex;  // 0 = N, 1 = E, 2 = O
+};
+static_assert(sizeof(PortBlock) == 24);
+
+struct PtzBlock {
+    int32_t reserved;
+    int32_t modelIndex;    // 0 = PELCO_D, 1 = PELCO_P
+    int32_t addressIndex;  // the address, 0 ... 224
+};
+static_assert(sizeof(PtzBlock) == 12);
+
+struct CommandListHeader {
+    PortBlock port;
+    PtzBlock ptz;
+    uint32_t ctrlRate;
+    uint32_t cmdInterval;
+    int32_t count;
+};
+static_assert(sizeof(CommandListHeader) == 48);
+
+inline constexpr const char* kCommandListFileName = "DomeConfig.cfg";
+
+// True when every index lies inside its selection list.
+bool HeaderIndexesValid(const CommandListHeader& header);
+
+// Writes header (count = records.size()) and records to a temporary file
+// beside `path` through `file`, and renames it over `path` only when every
+// write succeeded. False leaves `path` as it was.
+bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
+                     const std::vector<CommandRecord>& records);
+
+// Reads a file. False (outputs untouched) when the file cannot be opened, is
+// shorter than its header or its indexes lie outside their lists. Otherwise
+// the records present are returned, at most `count` of them, none for a count
+// of 0 or below; memory is never reserved from the count.
+bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                     std::vector<CommandRecord>& records);
