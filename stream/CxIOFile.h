@@ -14,6 +14,8 @@ public:
     CxIOFile& operator=(const CxIOFile&) = delete;
 
     bool Open(const char* name, const char* mode);
+    // True while a file is attached, owned or not.
+    bool IsOpen() const { return m_pFile != nullptr; }
 
     bool Close() override;
     uint32_t Read(void* buffer, uint32_t size, uint32_t count) override;

@@ -39,4 +39,8 @@ protected:
     bool m_bOwnsData;
     int32_t m_nPos;
     int32_t m_nCapacity;
+
+private:
+    // Makes room up to `end` and zeroes any gap left by a seek past the end.
+    bool Reserve(uint64_t end);
 };
