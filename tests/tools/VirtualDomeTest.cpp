@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/tools/HexBytes.h"
+#include "tools/DomeReport.h"
+#include "tools/VirtualDome.h"
+
+namespace {
+
+using Ms = std::chrono::milliseconds;
+
+std::vector<std::string> Feed(VirtualDome& dome, const std::string& hex, int ms) {
+    const std::vector<uint8_t> bytes = Hex(hex);
+    return dome.Feed(bytes.data(), bytes.size(), Ms{ms});
+}
+
+TEST(VirtualDome, BadFrameIsShownButTheDomeIgnoresIt) {
+    VirtualDome dome(false);
+    const auto bad = Feed(dome, "FF 01 00 08 20 20 00", 0);
+    Feed(dome, "FF 01 00 00 00 00 01", 1000);
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_NE(bad[0].find("check BAD (want 49)"), std::string::npos) << bad[0];
+    EXPECT_NE(bad[0].find("tilt up speed 0x20"), std::string::npos) << bad[0];
+    EXPECT_NE(bad[0].find("(ignored by the dome)"), std::string::npos) << bad[0];
+    ASSERT_NE(dome.Camera(1), nullptr);
+    EXPECT_DOUBLE_EQ(dome.Camera(1)->tilt(), DomeCamera::kStartTilt);
+}
+
+TEST(VirtualDome, EachAddressHasItsOwnCamera) {
+    VirtualDome dome(false);
+    Feed(dome, "FF 01 00 08 20 20 49", 0);  // address 1 tilts up
+    Feed(dome, "FF 02 00 04 20 20 46", 0);  // address 2 pans left
+    Feed(dome, "FF 01 00 00 00 00 01", 500);
+    Feed(dome, "FF 02 00 00 00 00 02", 1000);
+    ASSERT_NE(dome.Camera(1), nullptr);
+    ASSERT_NE(dome.Camera(2), nullptr);
+    EXPECT_EQ(dome.Camera(3), nullptr);
+    EXPECT_DOUBLE_EQ(dome.Camera(1)->tilt(), -21);
+    EXPECT_DOUBLE_EQ(dome.Camera(1)->pan(), 0);
+    EXPECT_DOUBLE_EQ(dome.Camera(2)->tilt(), DomeCamera::kStartTilt);
+    EXPECT_DOUBLE_EQ(dome.Camera(2)->pan(), 312);
+}
+
+struct LineCase {
+    const char* name;
+    bool json;
+    const char* bytes;
+    int ms;
+    std::string expected;  // the whole line
+};
+
+const LineCase kLines[] = {
+    {"text: frame with camera state", false, "FF 01 00 08 20 20 49", 1234,
+     "    1.234  Pelco-D addr 1    ff 01 00 08 20 20 49     check OK             "
+     "tilt up speed 0x20              pan   0.0 tilt -45.0 zoom   0 focus  50 iris  50"},
+    {"text: garbage", false, "12 34", 0, "    0.000  skipped 2 bytes: 12 34"},
+    {"json: tilt up", true, "FF 01 00 08 20 20 49", 1234,
+     R"({"t_ms":1234,"event":"frame","protocol":"pelco-d","address":1,)"
+     R"("bytes":"ff 01 00 08 20 20 49","check":"ok","expected_check":"49",)"
+     R"("command":"tilt up","text":"tilt up speed 0x20","args":{"tilt_speed":32},)"
+     R"("camera":{"pan":0.0,"tilt":-45.0,"zoom":0.0,"focus":50.0,"iris":50.0,)"
+     R"("scanning":false,"powered":true,"switch":false,"aux":[]}})"},
+    {"json: bad P preset call with remark", true, "A0 01 00 07 00 09 AF 01", 5,
+     R"({"t_ms":5,"event":"frame","protocol":"pelco-p","address":1,)"
+     R"("bytes":"a0 01 00 07 00 09 af 01","check":"bad","expected_check":"00",)"
+     R"("command":"go to preset","text":"go to preset 9","args":{"preset":9},)"
+     R"("remark":"ignored by the dome",)"
+     R"("camera":{"pan":0.0,"tilt":-45.0,"zoom":0.0,"focus":50.0,"iris":50.0,)"
+     R"("scanning":false,"powered":true,"switch":false,"aux":[]}})"},
+    {"json: garbage", true, "00 7F", 7,
+     R"({"t_ms":7,"event":"garbage","skipped":2,"bytes":"00 7f"})"},
+};
+
+TEST(VirtualDome, PrintsOneLinePerEvent) {
+    for (const LineCase& c : kLines) {
+        SCOPED_TRACE(c.name);
+        VirtualDome dome(c.json);
+        std::vector<std::string> lines = Feed(dome, c.bytes, c.ms);
+        for (const std::string& l : dome.Flush(Ms{c.ms})) {
+            lines.push_back(l);
+        }
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0], c.expected);
+    }
+}
+
+TEST(VirtualDome, JsonNamesEachArgumentOnce) {
+    VirtualDome dome(true);
+    const auto lines = Feed(dome, "FF 01 00 06 20 20 47", 0);  // left and right at once
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(R"("command":"pan left, pan right","text":"pan left speed 0x20, )"
+                            R"(pan right speed 0x20","args":{"pan_speed":32})"),
+              std::string::npos)
+        << lines[0];
+}
+
+TEST(DomeReport, JsonEscape) {
+    const struct {
+        const char* name;
+        std::string in;
+        std::string out;
+    } rows[] = {
+        {"plain text passes", "go to preset 5", "go to preset 5"},
+        {"quote and backslash", "a\"b\\c", "a\\\"b\\\\c"},
+        {"named control characters", "\n\r\t", "\\n\\r\\t"},
+        {"other control characters as \\u", std::string("\x01\x1f\x7f", 3),
+         "\\u0001\\u001f\\u007f"},
+        {"a zero byte does not end the text", std::string("a\0b", 3), "a\\u0000b"},
+        {"UTF-8 passes unchanged", "\xc3\xa9", "\xc3\xa9"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(JsonEscape(r.in), r.out);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+// The dome's end of the line: a pseudo-terminal whose slave stands in for a
+// serial device. A slave descriptor stays open here, so the master does not
+// see EIO while the program under test closes and reopens the port.
+class DomePort {
+  public:
+    DomePort() = default;
+    ~DomePort();
+    DomePort(const DomePort&) = delete;
+    DomePort& operator=(const DomePort&) = delete;
+
+    // Opens the pty in raw mode; on failure fills `error` and returns false.
+    bool Open(std::string& error);
+    int master() const { return m_master; }
+    const std::string& slavePath() const { return m_slavePath; }
+
+    // Clears an exclusive-use flag left behind by a program that closed the
+    // port. The kernel only drops it on the last close, which our own slave
+    // descriptor prevents, so an unprivileged program could not reopen.
+    // Leaves it alone while anyone holds the port's lock.
+    void ReleaseStaleExclusive();
+
+  private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+};
+
+// The "COMn" entry of the port map, pointing at the dome's pty.
+class PortLink {
+  public:
+    PortLink() = default;
+    ~PortLink() { Remove(); }
+    PortLink(const PortLink&) = delete;
+    PortLink& operator=(const PortLink&) = delete;
+
+    // Makes PortMapPath(port) a symlink to `target`. An existing entry is
+    // replaced only when `force` is set.
+    bool Create(unsigned port, const std::string& target, bool force, std::string& error);
+
+    // Removes the link if it still points where this object made it point.
+    void Remove();
+
+    const std::string& path() const { return m_path; }
+
+  private:
+    std::string m_path;
+    std::string m_target;
+};

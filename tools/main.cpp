@@ -1,0 +1,216 @@
+// orvane-vdome: a virtual PTZ dome on a pseudo-terminal, reachable as "COMn".
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "tools/DomePort.h"
+#include "tools/VirtualDome.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: orvane-vdome [--port N] [--json] [--force]\n"
+    "\n"
+    "A virtual Pelco-D / Pelco-P dome for Orvane. Creates a pseudo-terminal,\n"
+    "points \"COMn\" of Orvane's port map at it, decodes every frame that\n"
+    "arrives, moves a simulated camera per bus address and prints one line per\n"
+    "frame. Stops on Ctrl+C or SIGTERM and removes the link it made.\n"
+    "\n"
+    "  --port N   map COMN instead of COM1\n"
+    "  --json     one JSON object per line instead of text for people\n"
+    "  --force    replace an existing COMn entry that this program did not make\n"
+    "  --help     show this help\n"
+    "\n"
+    "The port map is $XDG_CONFIG_HOME/orvane/ports (default ~/.config/orvane/ports).\n";
+
+// A partial frame or a garbage run is settled after the line is quiet this long.
+constexpr int kQuietMs = 250;
+constexpr int kIdleMs = 500;
+
+struct Options {
+    unsigned port = 1;
+    bool json = false;
+    bool force = false;
+    bool help = false;
+};
+
+bool ParsePort(const std::string& text, unsigned& port) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long value = std::strtoul(text.c_str(), nullptr, 10);
+    if (value < 1 || value > 255) {
+        return false;
+    }
+    port = static_cast<unsigned>(value);
+    return true;
+}
+
+bool ParseArgs(int argc, char** argv, Options& opt, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            opt.help = true;
+        } else if (arg == "--json") {
+            opt.json = true;
+        } else if (arg == "--force") {
+            opt.force = true;
+        } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
+            std::string value;
+            if (arg == "--port") {
+                if (i + 1 >= argc) {
+                    error = "--port needs a number";
+                    return false;
+                }
+                value = argv[++i];
+            } else {
+                value = arg.substr(7);
+            }
+            if (!ParsePort(value, opt.port)) {
+                error = "--port wants a number from 1 to 255, not \"" + value + "\"";
+                return false;
+            }
+        } else {
+            error = "unknown argument \"" + arg + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes the lines and flushes, so a log being followed stays live.
+bool Print(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        if (std::fputs(line.c_str(), stdout) == EOF || std::fputc('\n', stdout) == EOF) {
+            return false;
+        }
+    }
+    return lines.empty() || std::fflush(stdout) == 0;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "orvane-vdome: %s\n", message.c_str());
+    return 1;
+}
+
+int Run(const Options& opt) {
+    // Signals arrive through a descriptor, so the loop cannot miss one
+    // between checking a flag and going to sleep. A shell starts background
+    // jobs with SIGINT ignored, and an ignored signal never reaches the
+    // descriptor; a hangup stays ignored under nohup.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        if (sig != SIGHUP) {
+            signal(sig, SIG_DFL);
+        }
+        struct sigaction current {};
+        sigaction(sig, nullptr, &current);
+        if (current.sa_handler != SIG_IGN) {
+            sigaddset(&stopSignals, sig);
+        }
+    }
+    if (sigprocmask(SIG_BLOCK, &stopSignals, nullptr) != 0) {
+        return Fail(std::string("cannot block signals: ") + std::strerror(errno));
+    }
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signalFd < 0) {
+        return Fail(std::string("cannot watch signals: ") + std::strerror(errno));
+    }
+    signal(SIGPIPE, SIG_IGN);
+
+    std::string error;
+    DomePort port;
+    if (!port.Open(error)) {
+        return Fail(error);
+    }
+    PortLink link;
+    if (!link.Create(opt.port, port.slavePath(), opt.force, error)) {
+        return Fail(error);
+    }
+    const std::time_t started = std::time(nullptr);
+    char clock[16] = "?";
+    std::tm local{};
+    if (localtime_r(&started, &local) != nullptr) {
+        std::strftime(clock, sizeof(clock), "%H:%M:%S", &local);
+    }
+    std::fprintf(stderr,
+                 "orvane-vdome: COM%u is %s (%s); times are seconds since %s; "
+                 "waiting for frames, Ctrl+C stops\n",
+                 opt.port, port.slavePath().c_str(), link.path().c_str(), clock);
+
+    VirtualDome dome(opt.json);
+    const auto start = std::chrono::steady_clock::now();
+    const auto elapsed = [start] {
+        return std::chrono::duration_cast<DomeTime>(std::chrono::steady_clock::now() - start);
+    };
+    int result = 0;
+    for (;;) {
+        pollfd fds[2] = {{port.master(), POLLIN, 0}, {signalFd, POLLIN, 0}};
+        const int ready = poll(fds, 2, dome.Pending() ? kQuietMs : kIdleMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result = Fail(std::string("poll failed: ") + std::strerror(errno));
+            break;
+        }
+        if (fds[1].revents & POLLIN) {
+            signalfd_siginfo info{};
+            if (read(signalFd, &info, sizeof(info)) < 0) {
+                // The signal is what matters, not its details.
+            }
+            break;
+        }
+        std::vector<std::string> lines;
+        if (fds[0].revents & POLLIN) {
+            uint8_t buf[4096];
+            const ssize_t n = read(port.master(), buf, sizeof(buf));
+            if (n > 0) {
+                lines = dome.Feed(buf, static_cast<size_t>(n), elapsed());
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                result = Fail(std::string("reading the line failed: ") + std::strerror(errno));
+                break;
+            }
+        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+            result = Fail("the pseudo-terminal was closed");
+            break;
+        } else if (ready == 0) {
+            lines = dome.Flush(elapsed());
+            port.ReleaseStaleExclusive();
+        }
+        if (!Print(lines)) {
+            result = Fail(std::string("cannot write the log: ") + std::strerror(errno));
+            break;
+        }
+    }
+    close(signalFd);
+    Print(dome.Flush(elapsed()));
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    std::string error;
+    if (!ParseArgs(argc, argv, opt, error)) {
+        std::fprintf(stderr, "orvane-vdome: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (opt.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    return Run(opt);
+}
