@@ -1,0 +1,143 @@
+#include "ptz/PelcoD.h"
+
+#include <cstring>
+
+#include "ptz/PtzCommandTable.h"
+
+namespace {
+
+constexpr uint8_t kSync = 0xFF;
+constexpr uint8_t kFlipPreset = 33;
+
+using A = PtzCommand;
+
+// Every direction carries both speeds, even where one axis does not move.
+constexpr PtzCommand kActions[] = {
+    {PTZ_LEFT, {0x00, 0x04, 0, 0}, A::kBoth},      {PTZ_RIGHT, {0x00, 0x02, 0, 0}, A::kBoth},
+    {PTZ_UP, {0x00, 0x08, 0, 0}, A::kBoth},        {PTZ_DOWN, {0x00, 0x10, 0, 0}, A::kBoth},
+    {PTZ_LEFT_UP, {0x00, 0x0C, 0, 0}, A::kBoth},   {PTZ_RIGHT_UP, {0x00, 0x0A, 0, 0}, A::kBoth},
+    {PTZ_LEFT_DOWN, {0x00, 0x14, 0, 0}, A::kBoth}, {PTZ_RIGHT_DOWN, {0x00, 0x12, 0, 0}, A::kBoth},
+    {PTZ_STOP, {0x00, 0x00, 0, 0}, A::kNone},
+};
+
+constexpr PtzCommand kZooms[] = {
+    {PTZ_ZOOM_TELE, {0x00, 0x20, 0, 0}, A::kNone},
+    {PTZ_ZOOM_WIDE, {0x00, 0x40, 0, 0}, A::kNone},
+    {PTZ_ZOOM_STOP, {0x00, 0x00, 0, 0}, A::kNone},
+};
+
+constexpr PtzCommand kFocuses[] = {
+    {PTZ_FOCUS_NEAR, {0x01, 0x00, 0, 0}, A::kNone},
+    {PTZ_FOCUS_FAR, {0x00, 0x80, 0, 0}, A::kNone},
+    {PTZ_FOCUS_STOP, {0x00, 0x00, 0, 0}, A::kNone},
+};
+
+constexpr PtzCommand kIrises[] = {
+    {PTZ_IRIS_CLOSE, {0x04, 0x00, 0, 0}, A::kNone},
+    {PTZ_IRIS_OPEN, {0x02, 0x00, 0, 0}, A::kNone},
+    {PTZ_IRIS_STOP, {0x00, 0x00, 0, 0}, A::kNone},
+};
+
+constexpr PtzCommand kPresets[] = {
+    {PTZ_PRESET_SET, {0x00, 0x03, 0, 0}, A::kSecond},
+    {PTZ_PRESET_CALL, {0x00, 0x07, 0, 0}, A::kSecond},
+    {PTZ_PRESET_CLEAR, {0x00, 0x05, 0, 0}, A::kSecond},
+    {PTZ_PRESET_CLEAR2, {0x00, 0x05, 0, 0}, A::kSecond},
+    {PTZ_PRESET_CLEAR3, {0x00, 0x05, 0, 0}, A::kSecond},
+    {PTZ_AUX_SET, {0x00, 0x09, 0, 0}, A::kSecond},
+    {PTZ_AUX_CLEAR, {0x00, 0x0B, 0, 0}, A::kSecond},
+};
+
+// Scan on sets the sense bit with the scan bit; scan off is the scan bit alone.
+constexpr PtzCommand kAutos[] = {
+    {PTZ_AUTO_SCAN_ON, {0x90, 0x00, 0, 0}, A::kNone},
+    {PTZ_AUTO_SCAN_OFF, {0x10, 0x00, 0, 0}, A::kNone},
+};
+
+}  // namespace
+
+PelcoD::PelcoD(CSerialPort* port, uint32_t address) : PtzBase(port, address) {}
+
+uint8_t PelcoD::ComputeCrc() const {
+    uint32_t sum = 0;
+    for (int i = 1; i <= 5; ++i) {
+        sum += m_Buffer[i];
+    }
+    return static_cast<uint8_t>(sum);
+}
+
+int PelcoD::SendCommand(uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2) {
+    m_Buffer[0] = kSync;
+    m_Buffer[1] = LowByte(m_nAddress);
+    m_Buffer[2] = cmd1;
+    m_Buffer[3] = cmd2;
+    m_Buffer[4] = data1;
+    m_Buffer[5] = data2;
+    m_Buffer[6] = ComputeCrc();
+    m_nBufferLen = kFrameLen;
+    SendFrame();
+    return 0;
+}
+
+int PelcoD::SendRow(const PtzCommand* row, uint8_t first, uint8_t second) {
+    // A code outside the table leaves the last frame alone and sends nothing.
+    if (row == nullptr) {
+        return 0;
+    }
+    const auto b = row->With(first, second);
+    return SendCommand(b[0], b[1], b[2], b[3]);
+}
+
+int PelcoD::PresetAction(uint32_t op, uint32_t id) {
+    return SendRow(FindCommand(kPresets, op), 0, LowByte(id));
+}
+
+int PelcoD::Action(int direction, uint32_t speed1, uint32_t speed2) {
+    return SendRow(FindCommand(kActions, direction), LowByte(speed1), LowByte(speed2));
+}
+
+int PelcoD::Iris(uint32_t op, uint32_t) {
+    return SendRow(FindCommand(kIrises, op), 0, 0);
+}
+
+int PelcoD::Zoom(uint32_t op, uint32_t) {
+    return SendRow(FindCommand(kZooms, op), 0, 0);
+}
+
+int PelcoD::Focus(uint32_t op, uint32_t) {
+    return SendRow(FindCommand(kFocuses, op), 0, 0);
+}
+
+int PelcoD::Auto(uint32_t op, uint32_t) {
+    return SendRow(FindCommand(kAutos, op), 0, 0);
+}
+
+int PelcoD::Switch(uint32_t, uint32_t) {
+    return 0;
+}
+
+int PelcoD::Stop() {
+    return SendCommand(0x00, 0x00, 0x00, 0x00);
+}
+
+int PelcoD::Shot() {
+    return SendCommand(0x00, 0x4F, 0x01, 0xFF);
+}
+
+int PelcoD::Flip(int, int) {
+    return SendCommand(0x00, 0x07, 0x00, kFlipPreset);
+}
+
+int PelcoD::ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) {
+    return SendCommand(b1, b2, b3, b4);
+}
+
+int PelcoD::AutoAction(const uint8_t* frame, uint32_t) {
+    if (frame == nullptr) {
+        return 0;
+    }
+    std::memcpy(m_Buffer, frame, kFrameLen);
+    m_nBufferLen = kFrameLen;
+    SendFrame();
+    return 0;
+}
