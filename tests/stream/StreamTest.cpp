@@ -1,8 +1,11 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "stream/CxIOFile.h"
 #include "stream/CxMemFile.h"
@@ -96,7 +99,8 @@ TEST(CxIOFile, WritesReadsAndClosesOnlyItsOwnFile) {
     CxMemFile m;
     EXPECT_EQ(f.Tell(), 0);
     EXPECT_EQ(m.Tell(), -1);
-    const auto path = std::filesystem::path(testing::TempDir()) / "cxiofile.bin";
+    const auto path = std::filesystem::path(testing::TempDir()) /
+                      ("cxiofile-" + std::to_string(getpid()) + ".bin");
     ASSERT_TRUE(f.Open(path.c_str(), "wb"));
     EXPECT_FALSE(f.Open(path.c_str(), "rb")) << "a file is attached";
     EXPECT_EQ(f.Write("\x01\x02\x03\x04\x05\x06\x07\x08", 4, 2), 2u);

@@ -1,0 +1,145 @@
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "commandlist/CommandListFile.h"
+#include "commandlist/CommandRow.h"
+#include "stream/CxIOFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+const std::vector<CommandRecord> kRecords = {RecordFromRow("ff 01 00 08 20 20 49", "7", "0"),
+                                             RecordFromRow("a0 01 00 08 00 20 af 26", "8", "-5"),
+                                             {1, 7, {1}},
+                                             {2, 7, {2}},
+                                             {3, 7, {3}}};
+
+// Written from the layout: twelve words, then `records` of kRecords, cut to `length`.
+Bytes Built(int32_t count, size_t records, size_t length = SIZE_MAX) {
+    Bytes out;
+    for (int32_t w : {0, 2, 9, 3, 1, 2, 0, 1, 224, 32, 800, count}) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(uint8_t(uint32_t(w) >> shift));
+    }
+    const auto* p = reinterpret_cast<const uint8_t*>(kRecords.data());
+    out.insert(out.end(), p, p + records * 16);
+    out.resize(std::min(length, out.size()));
+    return out;
+}
+
+struct CommandListFileTest : testing::Test {
+    void SetUp() override {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    void Put(const Bytes& b) {
+        std::ofstream(path, std::ios::binary).write((const char*)b.data(), long(b.size()));
+    }
+    Bytes Get() {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    // The records loaded, or -1 when refused with the outputs untouched.
+    int Load() {
+        CommandListHeader h = header;
+        loaded = {{}};
+        const bool ok = LoadCommandList(file, path, h, loaded);
+        EXPECT_FALSE(file.IsOpen());
+        EXPECT_TRUE(ok || (std::memcmp(&h, &header, sizeof h) == 0 && loaded.size() == 1));
+        return ok ? int(loaded.size()) : -1;
+    }
+
+    fs::path dir = fs::path(testing::TempDir()) / ("orvane-cmdlist-" + std::to_string(getpid()));
+    std::string path = (dir / kCommandListFileName).string();
+    CxIOFile file;
+    CommandListHeader header{{7, 2, 9, 3, 1, 2}, {7, 1, 224}, 32, 800, 99};
+    std::vector<CommandRecord> loaded;
+};
+
+TEST_F(CommandListFileTest, SavesTheLayoutAndLoadsRowsBack) {
+    ASSERT_TRUE(SaveCommandList(file, path, header, {}));
+    EXPECT_EQ(Get(), Built(0, 0)) << "reserved words 0, count from the list";
+    ASSERT_TRUE(SaveCommandList(file, path, header, {kRecords[0], kRecords[1]}));
+    EXPECT_EQ(Get(), Built(2, 2));
+    ASSERT_EQ(Load(), 2);
+    const CommandRowTexts d = FormatCommandRow(0, loaded[0]), p = FormatCommandRow(1, loaded[1]);
+    EXPECT_EQ(d.message + "/" + d.size + "/" + d.interval, "ff 01 00 08 20 20 49/7/0");
+    EXPECT_EQ(p.message + "/" + p.size + "/" + p.interval, "a0 01 00 08 00 20 af 26/8/-5");
+}
+
+TEST_F(CommandListFileTest, LoadsWhatIsThereFromAValidHeaderOnly) {
+    struct {
+        const char* what;
+        size_t word;  // of the header, set to `value`
+        int32_t value;
+        size_t length;
+        int loaded;
+    } rows[] = {{"COM", 1, 8, 80, -1},
+                {"BaudRate", 2, 13, 80, -1},
+                {"Data Bit", 3, 4, 80, -1},
+                {"Stop Bit", 4, 2, 80, -1},
+                {"Parity", 5, 3, 80, -1},
+                {"PTZ Model", 7, 2, 80, -1},
+                {"PTZ Address", 8, 225, 80, -1},
+                {"below a list", 8, -1, 80, -1},
+                {"last entries", 1, 7, 80, 2},
+                {"reserved not read", 0, -9, 80, 2},
+                {"n = 5, cut in the 4th", 11, 5, 48 + 57, 3},
+                {"huge n", 11, INT32_MAX, 80, 2},
+                {"n = 0", 11, 0, 80, 0},
+                {"negative n", 11, INT32_MIN, 80, 0}};
+    for (auto& r : rows) {
+        Bytes b = Built(2, 5, r.length);
+        std::memcpy(&b[r.word * 4], &r.value, 4);
+        Put(b);
+        ASSERT_EQ(Load(), r.loaded) << r.what;
+        EXPECT_TRUE(r.loaded <= 0 ||
+                    std::memcmp(loaded.data(), kRecords.data(), r.loaded * 16) == 0);
+    }
+    for (size_t cut = 0; cut < 48; ++cut) {
+        Put(Built(2, 2, cut));
+        EXPECT_EQ(Load(), -1) << "cut at " << cut;
+    }
+}
+
+TEST_F(CommandListFileTest, FailedSaveKeepsTheOldFileAndNoTemporary) {
+    struct {
+        const char* what;
+        const char* target;
+        rlim_t limit;  // file size allowed
+        size_t records;
+    } rows[] = {{"no such folder", "none/x.cfg", RLIM_INFINITY, 1},
+                {"close fails to flush", nullptr, 100, 10},
+                {"a write fails", nullptr, 4096, 1000}};
+    for (auto& r : rows) {
+        SetUp();
+        Put(Built(2, 2));
+        rlimit previous, limit;
+        getrlimit(RLIMIT_FSIZE, &previous);
+        limit = {r.limit, previous.rlim_max};
+        auto handler = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed test
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool saved = SaveCommandList(file, r.target ? (dir / r.target).string() : path,
+                                           header, std::vector<CommandRecord>(r.records));
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_FALSE(saved) << r.what;
+        EXPECT_EQ(Get(), Built(2, 2)) << r.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << r.what;
+    }
+    CxIOFile busy(stdin);
+    EXPECT_FALSE(SaveCommandList(busy, path, header, {})) << "stream holds a file";
+}
+
+}  // namespace

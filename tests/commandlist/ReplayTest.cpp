@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "commandlist/Replay.h"
+#include "ptz/PtzBase.h"
+#include "stream/CxMemFile.h"
+
+namespace {
+
+// Records the frames; clears the run flag when frame `stopAfter` goes out.
+struct FakeDriver : PtzBase {
+    FakeDriver() : PtzBase(nullptr, 1) {}
+    int PresetAction(uint32_t, uint32_t) override { return 0; }
+    int Action(int, uint32_t, uint32_t) override { return 0; }
+    int Iris(uint32_t, uint32_t) override { return 0; }
+    int Zoom(uint32_t, uint32_t) override { return 0; }
+    int Focus(uint32_t, uint32_t) override { return 0; }
+    int Auto(uint32_t, uint32_t) override { return 0; }
+    int Switch(uint32_t, uint32_t) override { return 0; }
+    int Stop() override { return 0; }
+    int Shot() override { return 0; }
+    int ManualAction(uint8_t, uint8_t, uint8_t, uint8_t) override { return 0; }
+    int AutoAction(const uint8_t* frame, uint32_t length) override {
+        frames.emplace_back(frame, frame + length);
+        if (++sent == stopAfter)
+            run.store(0);
+        return 0;
+    }
+    std::vector<std::vector<uint8_t>> frames;
+    std::atomic<size_t> sent{0};
+    size_t stopAfter = 0;
+    std::atomic<int> run{1};
+};
+
+std::vector<uint32_t> g_pauses;
+std::atomic<int>* g_stopOnThirdPause = nullptr;
+void Pause(uint32_t ms) {
+    g_pauses.push_back(ms);
+    if (g_stopOnThirdPause != nullptr && g_pauses.size() == 3)
+        g_stopOnThirdPause->store(0);
+}
+
+const std::vector<CommandRecord> kRows = {
+    {0, 7, {0xFF, 1, 0, 8, 0x20, 0x20, 0x49, 0xEE}}, {5, 8, {0xA0, 1}}, {70, 100, {3}}};
+
+TEST(Replay, PausesOrderAndWholePasses) {
+    struct {
+        const char* what;
+        uint32_t interval;
+        size_t stopAfter, frames;
+        std::vector<uint32_t> pauses;  // of the first pass
+    } rows[] = {{"fixed interval", 800, 1, 3, {800, 800, 800}},
+                {"recorded, 40 for none", 0, 3, 3, {40, 5, 70}},
+                {"sign bit: recorded", 0x80000000u, 1, 3, {40, 5, 70}},
+                {"flag read between passes", 1, 8, 9, {1, 1, 1}}};
+    for (auto& r : rows) {
+        uint8_t buffer[64];
+        CxMemFile stream(buffer, 64);
+        ASSERT_TRUE(WriteReplayStream(stream, r.interval, kRows));
+        FakeDriver driver;
+        driver.stopAfter = r.stopAfter;
+        g_pauses.clear();
+        RunReplay(&driver, stream, driver.run, &Pause);
+        ASSERT_EQ(driver.frames.size(), r.frames) << r.what;
+        EXPECT_EQ(std::vector<uint32_t>(g_pauses.begin(), g_pauses.begin() + 3), r.pauses);
+        for (size_t i = 0; i < r.frames; ++i) {  // sizes 7, 8 and at most 8
+            const uint8_t* data = kRows[i % 3].byData;
+            EXPECT_EQ(driver.frames[i], std::vector<uint8_t>(data, data + 7 + (i % 3 != 0)));
+        }
+    }
+}
+
+TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
+    struct {
+        const char* what;
+        uint32_t size;  // of the stream
+        uint32_t pause;
+    } rows[] = {{"empty list", 8, 40}, {"no count word", 7, 4}};
+    for (auto& r : rows) {
+        uint8_t buffer[8] = {};
+        CxMemFile stream(buffer, r.size);
+        WriteReplayStream(stream, 800, {});
+        FakeDriver driver;
+        g_pauses.clear();
+        g_stopOnThirdPause = &driver.run;
+        RunReplay(&driver, stream, driver.run, &Pause);
+        g_stopOnThirdPause = nullptr;
+        EXPECT_TRUE(driver.frames.empty()) << r.what;
+        EXPECT_EQ(g_pauses, std::vector<uint32_t>(3, r.pause)) << r.what;
+    }
+}
+
+TEST(Replay, StreamHoldsWhatFitsTheGivenBuffer) {
+    for (uint32_t size : {2u << 20, 8u + 24u, 7u}) {  // 131,071 rows; 1 row; no header
+        std::vector<uint8_t> buffer(size, 0xEE);
+        CxMemFile stream(buffer.data(), size);
+        const int32_t fit = size < 8 ? -1 : int32_t((size - 8) / 16);
+        EXPECT_EQ(WriteReplayStream(stream, 0, std::vector<CommandRecord>(131072, kRows[1])),
+                  fit >= 0);
+        if (fit < 0) {
+            EXPECT_EQ(buffer, std::vector<uint8_t>(size, 0xEE));
+            continue;
+        }
+        EXPECT_EQ(std::memcmp(&buffer[4], &fit, 4), 0) << size;
+        EXPECT_EQ(buffer[16 * fit], 0xA0) << "last record written";
+        EXPECT_EQ(buffer[8 + 16 * fit], 0xEE) << "and nothing after it";
+        EXPECT_EQ(stream.GetBuffer(true), buffer.data()) << "never grown";
+    }
+}
+
+TEST(Replay, StopsFromAnotherThreadAfterTheRunningPass) {
+    uint8_t buffer[64];
+    CxMemFile stream(buffer, 64);
+    ASSERT_TRUE(WriteReplayStream(stream, 1, kRows));
+    FakeDriver driver;
+    std::thread replay([&] { RunReplay(&driver, stream, driver.run, nullptr); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (driver.sent < 4 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    driver.run.store(0);
+    replay.join();
+    EXPECT_GE(driver.frames.size(), 4u);
+    EXPECT_EQ(driver.frames.size() % 3, 0u);
+    RunReplay(&driver, stream, driver.run, nullptr);  // flag clear: returns at once
+    RunReplay(nullptr, stream, std::atomic<int>{1}, nullptr);
+    EXPECT_EQ(driver.frames.size() % 3, 0u);
+}
+
+}  // namespace
