@@ -1,0 +1,208 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Prompter.h"
+#include "commandlist/CommandRecord.h"
+#include "commandlist/Replay.h"
+
+class CHoldButton;
+class CommandListModel;
+class CSerialPort;
+class CxIOFile;
+class CxMemFile;
+class PtzBase;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QTableView;
+struct PortSelection;
+
+// The working objects made at start-up, in the order they are made. A hook
+// can make any of them fail, so every failure path can be exercised.
+enum class CreationStep {
+    SerialPort,
+    PelcoD,
+    PelcoP,
+    TempFile,
+    TempBuffer,
+    MemFile,
+    Semaphore,
+    LogThread,
+    ReplayThread,
+};
+// Returns false to make the step fail.
+using CreationHook = std::function<bool(CreationStep)>;
+
+// The main dialog: owns the serial port, the current driver, the streams and
+// the buffer used for saving, loading and replay, the log thread and the
+// replay thread. Every handler runs on the dialog's thread.
+class COrvaneDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr uint32_t kTempBufferSize = 0x200000;
+    // Keys of EnableControls.
+    static constexpr uint32_t kPortGroup = 1025;
+    static constexpr uint32_t kReplayGroup = 1028;
+
+    // Without a prompter the dialog shows its prompts as Qt dialogs.
+    explicit COrvaneDlg(QWidget* parent = nullptr, IPrompter* prompter = nullptr);
+    ~COrvaneDlg() override;
+    COrvaneDlg(const COrvaneDlg&) = delete;
+    COrvaneDlg& operator=(const COrvaneDlg&) = delete;
+
+    // Set before Create or DoModal.
+    void SetCreationHook(CreationHook hook) { m_creationHook = std::move(hook); }
+    // The replay thread's pause; null restores the real sleep.
+    void SetReplaySleep(ReplaySleep sleep) { m_replaySleep = sleep; }
+
+    // Initialises the dialog once and shows it without blocking.
+    void Create();
+    // Initialises the dialog and runs it until it is closed.
+    int DoModal();
+
+    // true: fields to members (a numeric field that is not an unsigned 32-bit
+    // number is reported and its member kept; false is returned); false:
+    // members to fields.
+    bool UpdateData(bool saveAndValidate = true);
+    void EnableControls(uint32_t group, bool enable);
+    QWidget* GetDlgItem(int id) const;
+    QMenu* GetSystemMenu() const { return m_pSysMenu; }
+    const CommandListModel& CommandList() const { return *m_pListModel; }
+
+    void AppendCommandItem(CommandRecord record);
+    void EmptyCommandList();
+
+  public slots:
+    void OnSysCommand(uint32_t id);
+    void OnOpenPort();
+    void OnSelchangePtzAddress();
+    void OnSelchangePtzModel();
+    void OnSelchangeBaudRate();
+    void OnChangeCtrlRate();
+    void OnLogCommand();
+    void OnClear();
+    void OnPreset();
+    void OnCall();
+    void OnDelete();
+    void OnSetAux();
+    void OnClrAux();
+    void OnHome();
+    void OnMenu();
+    void OnMemory();
+    void OnScan();
+    void OnTour();
+    void OnStop();
+    void OnShot();
+    void OnSend();
+    void OnSave();
+    void OnBrowse();
+    void OnAutoStart();
+    void OnOK();
+    void OnCancel();
+
+  public:
+    std::unique_ptr<CSerialPort> m_pSerialPort;
+    std::unique_ptr<PtzBase> m_pPtz;
+    std::unique_ptr<CxIOFile> m_pTempFile;
+    std::unique_ptr<CxMemFile> m_pMemFile;
+    std::unique_ptr<uint8_t[]> m_pTempBuffer;
+    uint32_t m_nTempBufferSize = 0;
+    uint32_t m_dwLastCmdTick = 0;
+    int m_bPortOpen = 0;
+    std::atomic<int> m_bAutoRun{0};
+    std::atomic<int> m_bLogRun{0};
+    std::thread m_hAutoThread;  // not joinable while no replay runs
+    std::thread m_hLogThread;
+
+    CHoldButton* m_btnClose = nullptr;
+    CHoldButton* m_btnOpen = nullptr;
+    CHoldButton* m_btnFar = nullptr;
+    CHoldButton* m_btnNear = nullptr;
+    CHoldButton* m_btnWide = nullptr;
+    CHoldButton* m_btnTele = nullptr;
+    CHoldButton* m_btnDown = nullptr;
+    CHoldButton* m_btnUp = nullptr;
+    CHoldButton* m_btnRU = nullptr;
+    CHoldButton* m_btnRight = nullptr;
+    CHoldButton* m_btnRD = nullptr;
+    CHoldButton* m_btnLU = nullptr;
+    CHoldButton* m_btnLeft = nullptr;
+    CHoldButton* m_btnLD = nullptr;
+    QTableView* m_listCommands = nullptr;
+    QComboBox* m_cbPresetId = nullptr;
+    QComboBox* m_cbPtzAddress = nullptr;
+    QComboBox* m_cbPtzModel = nullptr;
+    QComboBox* m_cbStopBit = nullptr;
+    QComboBox* m_cbParity = nullptr;
+    QComboBox* m_cbDataBit = nullptr;
+    QComboBox* m_cbBaudRate = nullptr;
+    QComboBox* m_cbComPort = nullptr;
+    QString m_strConfigPath;
+    QString m_strHexCommand;
+    uint32_t m_nCmdInterval;
+    uint32_t m_nCtrlRate;
+    QIcon m_hIcon;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void done(int result) override;
+
+  private:
+    void BuildTemplate();
+    template <typename Widget>
+    Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);
+    void AddStatic(const char* text, int x, int y, int width, int height);
+    void AddGroup(const char* caption, int x, int y, int width, int height);
+    void ConnectHandlers();
+
+    void OnInitDialog();
+    void InitDialogState();
+    void AppendTitle(const char* text);
+    void ReleaseObjects();
+    void DestroyWorkingObjects();
+    bool DoDataExchange(bool saveAndValidate);
+    bool ExchangeUnsigned(QLineEdit* edit, uint32_t& member);
+
+    bool Allowed(CreationStep step) const;
+    std::unique_ptr<PtzBase> CreatePtzDriver(int model, int address);
+    void StopAutoThread();
+    void JoinAutoThread();
+    void RecreatePtzDriver();
+    // Closes the port and opens it with the current selections, no message.
+    void ReopenPort();
+    PortSelection CurrentPortSelection() const;
+    void SetDlgItemText(int id, const char* text);
+    void RunFunctionButton(int id);
+    void CollectRowRecords(std::vector<CommandRecord>& records) const;
+    std::string ConfigPathForFile() const;
+
+    static void LogThreadProc(COrvaneDlg* dlg);
+    static void ReplayThread(COrvaneDlg* dlg);
+
+    std::map<int, QWidget*> m_controls;
+    QLineEdit* m_editConfigPath = nullptr;
+    QLineEdit* m_editHexCommand = nullptr;
+    QLineEdit* m_editCmdInterval = nullptr;
+    QLineEdit* m_editCtrlRate = nullptr;
+    CommandListModel* m_pListModel = nullptr;
+    QMenu* m_pSysMenu = nullptr;
+    std::unique_ptr<IPrompter> m_ownPrompter;
+    IPrompter* m_prompter;
+    CreationHook m_creationHook;
+    ReplaySleep m_replaySleep = nullptr;
+    std::vector<CommandRecord> m_replayRecords;  // kept to reuse its storage
+    bool m_initialised = false;
+};

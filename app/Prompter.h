@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+enum class PromptIcon { None, Information, Warning };
+
+// Every modal prompt of the main dialog goes through here, so that tests can
+// answer them without a display.
+class IPrompter {
+  public:
+    virtual ~IPrompter() = default;
+
+    // A message box with one OK button.
+    virtual void Message(const std::string& text, const std::string& caption, PromptIcon icon) = 0;
+    // The About box.
+    virtual void About() = 0;
+    // An open-file chooser; the chosen file's full path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenFile(const std::string& defaultName,
+                                                const std::string& filter) = 0;
+    // A folder chooser; the chosen folder, or nothing when cancelled.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+class QWidget;
+
+// The program's prompts: modal Qt dialogs owned by `owner`.
+class QtPrompter : public IPrompter {
+  public:
+    explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
+
+    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    void About() override;
+    std::optional<std::string> OpenFile(const std::string& defaultName,
+                                        const std::string& filter) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+  private:
+    QWidget* m_owner;
+};

@@ -1,0 +1,50 @@
+#include "console/CommandLog.h"
+
+#include "platform/Semaphore.h"
+#include "platform/TickCount.h"
+#include "ptz/PtzBase.h"
+
+PtzBase* g_pPtz = nullptr;
+uint32_t g_nCtrlRate = 32;
+Semaphore* g_hMsgSemaphore = nullptr;
+uint32_t* g_pLastCmdTick = nullptr;
+LastCommandSlot g_LastCmd;
+
+void LastCommandSlot::Store(const CommandRecord& record) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record = record;
+}
+
+CommandRecord LastCommandSlot::Load() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_record;
+}
+
+void RecordLastCommand(PtzBase* driver) {
+    if (driver == nullptr) {
+        return;
+    }
+    CommandRecord record = g_LastCmd.Load();
+    const uint32_t last = g_pLastCmdTick != nullptr ? *g_pLastCmdTick : 0;
+    // Unsigned subtraction keeps the interval right across a wrap of the counter.
+    record.dwInterval = last != 0 ? GetTickCount() - last : 0;
+    if (g_pLastCmdTick != nullptr) {
+        *g_pLastCmdTick = GetTickCount();
+    }
+    uint32_t size = sizeof record.byData;
+    record.dwSize = size;
+    if (driver->CopyBuffer(record.byData, size) != 0) {
+        record.dwSize = size;
+    }
+    g_LastCmd.Store(record);
+}
+
+void LogThreadProc(const std::atomic<int>& run, Semaphore& semaphore, const LogAppend& append) {
+    while (run.load() != 0) {
+        if (semaphore.WaitFor(kLogWaitMs) == Semaphore::WaitResult::Acquired) {
+            append(g_LastCmd.Load());
+        } else {
+            SleepMs(kLogIdleSleepMs);
+        }
+    }
+}

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTest>
+
+#include "console/CommandLog.h"
+#include "platform/Semaphore.h"
+#include "ptz/PelcoP.h"
+#include "serial/SerialPort.h"
+#include "tests/app/DialogTestUtil.h"
+#include "tests/support/DialogHarness.h"
+
+namespace {
+
+TEST(DialogStart, CombosAreFilledFromTheirTablesAndDefaulted) {
+    DialogHarness h;
+    struct Case {
+        int id;
+        const char* current;
+        int count;
+        const char* last;
+    };
+    const Case cases[] = {
+        {IDC_COMBO_COM, "COM1", 8, "COM8"},      {IDC_COMBO_BAUDRATE, "4800", 13, "921600"},
+        {IDC_COMBO_DATABIT, "8", 4, "8"},        {IDC_COMBO_STOPBIT, "1", 2, "2"},
+        {IDC_COMBO_PARITY, "N", 3, "O"},         {IDC_COMBO_PTZMODEL, "PELCO_P", 2, "PELCO_P"},
+        {IDC_COMBO_PTZADDRESS, "1", 225, "224"}, {IDC_COMBO_PRESETID, "1", 225, "224"},
+    };
+    for (const Case& c : cases) {
+        QComboBox* combo = h.Combo(c.id);
+        EXPECT_EQ(combo->currentText().toStdString(), c.current) << c.id;
+        EXPECT_EQ(combo->count(), c.count) << c.id;
+        EXPECT_EQ(combo->itemText(combo->count() - 1).toStdString(), c.last) << c.id;
+    }
+    const std::pair<int, const char*> edits[] = {{IDC_EDIT_CONFIGPATH, "DomeConfig.cfg"},
+                                                 {IDC_EDIT_HEXCOMMAND, "0x00 0x00 0x00 0x00"},
+                                                 {IDC_EDIT_CMDINTERVAL, "800"},
+                                                 {IDC_EDIT_CTRLRATE, "32"}};
+    for (const auto& [id, text] : edits) {
+        EXPECT_EQ(h.Edit(id)->text().toStdString(), text) << id;
+    }
+}
+
+TEST(DialogStart, ListColumnsAndEnabledControls) {
+    DialogHarness h;
+    QTableView* list = h.dlg().m_listCommands;
+    const std::pair<const char*, int> columns[] = {
+        {"ID", 80}, {"Message", 200}, {"Message Size", 100}, {"Time Interval(sec)", 150}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(list->model()->headerData(i, Qt::Horizontal).toString().toStdString(),
+                  columns[i].first);
+        EXPECT_EQ(list->horizontalHeader()->sectionSize(i), columns[i].second);
+    }
+    EXPECT_EQ(h.Rows(), 0);
+    for (int id : AllControlIds()) {
+        EXPECT_EQ(h.Item(id)->isEnabled(), kPortGroup.count(id) == 0) << "control " << id;
+    }
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
+}
+
+TEST(DialogStart, WorkingObjectsTitleAndAbout) {
+    DialogHarness h;
+    COrvaneDlg& d = h.dlg();
+    ASSERT_TRUE(d.m_pSerialPort);
+    EXPECT_FALSE(d.m_pSerialPort->IsCommOpen());
+    auto* driver = dynamic_cast<PelcoP*>(d.m_pPtz.get());
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetAddress(), 1);
+    EXPECT_EQ(g_pPtz, d.m_pPtz.get());
+    EXPECT_TRUE(d.m_pTempFile && d.m_pTempBuffer && d.m_pMemFile);
+    EXPECT_NE(g_hMsgSemaphore, nullptr);
+    EXPECT_TRUE(d.m_hLogThread.joinable());
+    EXPECT_FALSE(d.m_hAutoThread.joinable());
+    EXPECT_TRUE(QRegularExpression(R"(^Orvane \S.* [A-Z][a-z]{2} [ 123]\d \d{4}$)")
+                    .match(d.windowTitle())
+                    .hasMatch())
+        << d.windowTitle().toStdString();
+
+    const QList<QAction*> entries = d.GetSystemMenu()->actions();
+    ASSERT_GE(entries.size(), 2);
+    EXPECT_TRUE(entries[entries.size() - 2]->isSeparator());
+    EXPECT_EQ(entries.back()->text(), QString::fromUtf8("关于 Orvane(&A)..."));
+    entries.back()->trigger();
+    d.OnSysCommand(0x0013);  // the low four bits do not count
+    d.OnSysCommand(0xF060);  // any other command opens nothing
+    EXPECT_EQ(h.prompter().aboutCount, 2);
+}
+
+TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
+    struct Case {
+        CreationStep step;
+        const char* message;  // empty: none
+        bool objects;         // port, driver, streams and buffer remain
+        bool semaphore;
+    };
+    const Case cases[] = {
+        {CreationStep::SerialPort, "Create SerialPort Object Failed!", false, false},
+        {CreationStep::PelcoP, "Create Pelco-P Object Failed!", false, false},
+        {CreationStep::TempFile, "Create Temp File Object Failed!", false, false},
+        {CreationStep::TempBuffer, "Create Temp Buffer Object Failed!", false, false},
+        {CreationStep::MemFile, "Create Temp Memfile Object Failed!", false, false},
+        {CreationStep::Semaphore, "", true, false},
+        {CreationStep::LogThread, "", true, true},
+    };
+    for (const Case& c : cases) {
+        DialogHarness h(DialogOptions::FailingAt(c.step));
+        COrvaneDlg& d = h.dlg();
+        const std::string what = c.message[0] ? c.message : "silent failure";
+        if (c.message[0]) {
+            ASSERT_EQ(h.prompter().messages.size(), 1u) << what;
+            EXPECT_EQ(h.prompter().messages[0].text, c.message);
+            EXPECT_EQ(h.prompter().messages[0].caption, "WARNING");
+            EXPECT_EQ(h.prompter().messages[0].icon, PromptIcon::None);
+        } else {
+            EXPECT_TRUE(h.prompter().messages.empty()) << what;
+        }
+        EXPECT_EQ(bool(d.m_pSerialPort), c.objects) << what;
+        EXPECT_EQ(bool(d.m_pPtz), c.objects) << what;
+        EXPECT_EQ(g_pPtz, d.m_pPtz.get()) << what;
+        EXPECT_EQ(d.m_pTempFile && d.m_pTempBuffer && d.m_pMemFile, c.objects) << what;
+        EXPECT_EQ(g_hMsgSemaphore != nullptr, c.semaphore) << what;
+        EXPECT_FALSE(d.m_hLogThread.joinable()) << what;
+        EXPECT_EQ(d.m_bLogRun.load(), 0) << what;
+        EXPECT_EQ(h.Edit(IDC_EDIT_CTRLRATE)->text(), "32") << what;
+    }
+}
+
+TEST(DialogStart, WithoutItsBufferOpenDoesNothing) {
+    DialogHarness h(DialogOptions::FailingAt(CreationStep::TempBuffer));
+    h.prompter().Clear();
+    EXPECT_TRUE(h.Click(IDC_BTN_OPENPORT));
+    EXPECT_TRUE(h.prompter().messages.empty());
+    EXPECT_EQ(h.dlg().m_bPortOpen, 0);
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
+}
+
+TEST(DialogStart, WithoutTheLogThreadHeldCommandsGoOutUnlisted) {
+    DialogHarness h(DialogOptions::FailingAt(CreationStep::LogThread));
+    ASSERT_TRUE(h.OpenPort());
+    h.Press(IDC_BTN_UP);
+    EXPECT_EQ(h.pty().ReadPeer(8).size(), 8u);
+    h.ProcessEvents();
+    EXPECT_EQ(h.Rows(), 0);
+    h.Click(IDC_BTN_MENU);
+    EXPECT_EQ(h.Rows(), 1) << "function buttons list their own commands";
+    h.Release(IDC_BTN_UP);
+}
+
+TEST(DialogClose, EnterValidatesAndClosesEscapeCloses) {
+    struct Case {
+        const char* what;
+        int focus;
+        int key;
+        QString rate;  // typed into "Ctrl Rate" first
+        bool closes;
+    };
+    const Case cases[] = {
+        {"Enter in the path field", IDC_EDIT_CONFIGPATH, Qt::Key_Return, "32", true},
+        {"Enter in the hex field closes and sends nothing", IDC_EDIT_HEXCOMMAND, Qt::Key_Enter,
+         "32", true},
+        {"Enter with an empty number field stays open", IDC_EDIT_CONFIGPATH, Qt::Key_Return, "",
+         false},
+        {"Escape", IDC_COMBO_COM, Qt::Key_Escape, "", true},
+    };
+    for (const Case& c : cases) {
+        DialogHarness h;
+        ASSERT_TRUE(h.OpenPort());
+        h.Type(IDC_EDIT_CTRLRATE, c.rate);
+        h.prompter().Clear();
+        h.Item(c.focus)->setFocus();
+        QTest::keyClick(h.Item(c.focus), static_cast<Qt::Key>(c.key));
+        EXPECT_EQ(h.dlg().isVisible(), !c.closes) << c.what;
+        EXPECT_EQ(h.Rows(), 0) << c.what;
+        EXPECT_EQ(bool(h.dlg().m_pSerialPort), !c.closes) << c.what << ": objects released";
+        EXPECT_EQ(h.prompter().messages.size(),
+                  c.rate.isEmpty() && c.key != Qt::Key_Escape ? 1u : 0u)
+            << c.what;
+        if (c.closes) {
+            EXPECT_EQ(g_pPtz, nullptr) << c.what;
+            EXPECT_EQ(g_hMsgSemaphore, nullptr) << c.what;
+        }
+    }
+}
+
+TEST(DialogClose, ShutDownWhileTheLogThreadIsBusy) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    for (int i = 0; i < 50; ++i) {
+        h.Press(IDC_BTN_LEFT);
+        h.Release(IDC_BTN_LEFT);
+    }
+    h.dlg().reject();
+    EXPECT_FALSE(h.dlg().m_hLogThread.joinable());
+    EXPECT_FALSE(h.dlg().m_pPtz || h.dlg().m_pSerialPort || h.dlg().m_pMemFile);
+    EXPECT_EQ(g_hMsgSemaphore, nullptr);
+    h.ProcessEvents();  // appends still queued arrive harmlessly
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "console/CommandLog.h"
+#include "console/ControlIds.h"
+#include "ptz/PelcoD.h"
+#include "ptz/PelcoP.h"
+#include "serial/SerialPort.h"
+#include "tests/app/DialogTestUtil.h"
+#include "tests/support/DialogHarness.h"
+
+namespace {
+
+bool PortGroupEnabled(DialogHarness& h, bool enabled) {
+    for (int id : kPortGroup) {
+        if (h.Item(id)->isEnabled() != enabled) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(SettingsPanel, OpenAndCloseWithTheirMessages) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Close");
+    EXPECT_TRUE(PortGroupEnabled(h, true));
+    EXPECT_TRUE(h.dlg().m_pSerialPort->IsCommOpen());
+
+    EXPECT_FALSE(h.OpenPort());
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
+    EXPECT_TRUE(PortGroupEnabled(h, false));
+    EXPECT_FALSE(h.dlg().m_pSerialPort->IsCommOpen());
+
+    ASSERT_EQ(h.prompter().messages.size(), 2u);
+    EXPECT_EQ(h.prompter().Texts(), (std::vector<std::string>{"Serial Port Open Success!",
+                                                              "Serial Port Close Success!"}));
+    for (const auto& shown : h.prompter().messages) {
+        EXPECT_EQ(shown.caption, "Message");
+        EXPECT_EQ(shown.icon, PromptIcon::Information);
+    }
+}
+
+TEST(SettingsPanel, AFailedOrRefusedOpenChangesNothing) {
+    struct Case {
+        const char* what;
+        bool linkCom1;
+        int emptyCombo;  // a combo left without a selection, or 0
+    };
+    const Case cases[] = {{"no such device", false, 0},
+                          {"no data bit selection", true, IDC_COMBO_DATABIT},
+                          {"no COM selection", true, IDC_COMBO_COM}};
+    for (const Case& c : cases) {
+        DialogHarness h(c.linkCom1 ? DialogOptions() : DialogOptions::NoDevice());
+        if (c.emptyCombo != 0) {
+            h.Combo(c.emptyCombo)->setCurrentIndex(-1);
+        }
+        EXPECT_FALSE(h.OpenPort()) << c.what;
+        EXPECT_EQ(h.prompter().Texts(), std::vector<std::string>{"Serial Port Open Failed!"})
+            << c.what;
+        EXPECT_EQ(h.prompter().messages.back().caption, "Message");
+        EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open") << c.what;
+        EXPECT_TRUE(PortGroupEnabled(h, false)) << c.what;
+    }
+}
+
+TEST(SettingsPanel, BaudChangeWhileOpenReopensWithAllFiveSelections) {
+    DialogHarness h;
+    PtyPair second;
+    h.ports().Link(2, second.slavePath());
+    ASSERT_TRUE(h.OpenPort());
+    h.Click(IDC_BTN_MENU);
+    ASSERT_EQ(h.Rows(), 1);
+    h.pty().DrainPeer();
+
+    h.Select(IDC_COMBO_COM, 1);  // read only when the port opens again
+    h.Combo(IDC_COMBO_PTZMODEL)->setCurrentIndex(0);
+    h.Select(IDC_COMBO_BAUDRATE, 9);
+    EXPECT_EQ(h.dlg().m_bPortOpen, 1);
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Close");
+    EXPECT_EQ(h.Rows(), 0);
+    EXPECT_NE(dynamic_cast<PelcoD*>(h.dlg().m_pPtz.get()), nullptr) << "driver remade";
+    EXPECT_EQ(g_pPtz, h.dlg().m_pPtz.get());
+    EXPECT_EQ(h.prompter().messages.size(), 1u) << "no message for the re-opening";
+
+    h.Click(IDC_BTN_MENU);
+    EXPECT_EQ(second.ReadPeer(7), (std::vector<uint8_t>{0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67}));
+}
+
+TEST(SettingsPanel, BaudChangeWhoseReopeningFailsClosesThePort) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    h.Click(IDC_BTN_MENU);
+    h.ports().Link(1, h.ports().root() + "/gone");
+    h.Select(IDC_COMBO_BAUDRATE, 5);
+    EXPECT_EQ(h.dlg().m_bPortOpen, 0);
+    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
+    EXPECT_TRUE(PortGroupEnabled(h, false));
+    EXPECT_EQ(h.Rows(), 0);
+    EXPECT_NE(h.dlg().m_pPtz.get(), nullptr) << "driver remade all the same";
+}
+
+TEST(SettingsPanel, BaudChangeWhileClosedOnlyCopiesTheRate) {
+    DialogHarness h;
+    h.dlg().OnMenu();  // handlers act with the port closed too
+    PtzBase* before = h.dlg().m_pPtz.get();
+    h.Edit(IDC_EDIT_CTRLRATE)->setText("77");
+    h.Select(IDC_COMBO_BAUDRATE, 5);
+    EXPECT_EQ(h.Rows(), 1);
+    EXPECT_EQ(h.dlg().m_pPtz.get(), before);
+    EXPECT_EQ(g_nCtrlRate, 77u);
+}
+
+TEST(SettingsPanel, ModelAndAddressChangesEmptyTheListAndKeepTheLastTick) {
+    struct Case {
+        const char* what;
+        int combo;
+        int index;
+        const char* firstRow;  // the next MENU command
+    };
+    const Case cases[] = {
+        {"address 5", IDC_COMBO_PTZADDRESS, 5, "a0 05 00 07 00 5f af 52"},
+        {"Pelco-D", IDC_COMBO_PTZMODEL, 0, "ff 01 00 07 00 5f 67"},
+    };
+    for (const Case& c : cases) {
+        ScopedManualTicks ticks(1000);
+        DialogHarness h;
+        ASSERT_TRUE(h.OpenPort());
+        h.Click(IDC_BTN_MENU);
+        ticks.Advance(500);
+        h.Select(c.combo, c.index);
+        EXPECT_EQ(h.Rows(), 0) << c.what;
+        ticks.Advance(200);
+        h.Click(IDC_BTN_MENU);
+        ASSERT_EQ(h.Rows(), 1) << c.what;
+        EXPECT_EQ(h.Row(0).message, c.firstRow) << c.what;
+        EXPECT_EQ(h.Row(0).interval, "700") << c.what;
+    }
+}
+
+TEST(SettingsPanel, MissingModelSelectionLeavesNoDriver) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    h.Combo(IDC_COMBO_PTZMODEL)->setCurrentIndex(-1);
+    h.Select(IDC_COMBO_PTZADDRESS, 3);
+    EXPECT_EQ(h.dlg().m_pPtz, nullptr);
+    EXPECT_EQ(g_pPtz, nullptr);
+    h.Click(IDC_BTN_MENU);
+    h.Press(IDC_BTN_UP);
+    h.Release(IDC_BTN_UP);
+    EXPECT_EQ(h.Rows(), 0);
+}
+
+TEST(SettingsPanel, CtrlRateTakesDigitsAndIsUsedByTheNextPress) {
+    struct Case {
+        const char* typed;
+        uint32_t rate;  // in force afterwards
+        bool reported;
+    };
+    const Case cases[] = {{"50", 50, false},
+                          {"", 50, true},
+                          {"4294967295", 4294967295u, false},
+                          {"4294967296", 429496729u, true},
+                          {"1x2", 12, false}};  // the letter is refused as typed
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    for (const Case& c : cases) {
+        h.prompter().Clear();
+        h.Type(IDC_EDIT_CTRLRATE, c.typed);
+        EXPECT_EQ(g_nCtrlRate, c.rate) << c.typed;
+        EXPECT_EQ(h.dlg().m_nCtrlRate, c.rate) << c.typed;
+        EXPECT_EQ(!h.prompter().messages.empty(), c.reported) << c.typed;
+    }
+    h.Type(IDC_EDIT_CTRLRATE, "40");
+    h.Press(IDC_BTN_UP);
+    EXPECT_EQ(h.pty().ReadPeer(8),
+              (std::vector<uint8_t>{0xa0, 0x01, 0x00, 0x08, 0x00, 0x28, 0xaf, 0x2e}));
+    h.Release(IDC_BTN_UP);
+}
+
+}  // namespace

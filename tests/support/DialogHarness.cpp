@@ -1,0 +1,214 @@
+#include "tests/support/DialogHarness.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "console/CommandListModel.h"
+#include "console/ControlIds.h"
+#include "platform/TickCount.h"
+
+void EnsureQtApplication() {
+    if (QApplication::instance() != nullptr) {
+        return;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "orvane-tests";
+    static char* argv[] = {name, nullptr};
+    // Lives until the process ends; the statics above keep argv valid for it.
+    new QApplication(argc, argv);
+}
+
+// ---- ScriptedPrompter -----------------------------------------------------
+
+void ScriptedPrompter::Message(const std::string& text, const std::string& caption,
+                               PromptIcon icon) {
+    messages.push_back({text, caption, icon});
+}
+
+std::optional<std::string> ScriptedPrompter::OpenFile(const std::string& defaultName,
+                                                      const std::string& filter) {
+    fileRequests.push_back({defaultName, filter});
+    if (fileAnswers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedPrompter::ChooseFolder(const std::string& title) {
+    folderTitles.push_back(title);
+    if (folderAnswers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedPrompter::Texts() const {
+    std::vector<std::string> texts;
+    for (const Shown& shown : messages) {
+        texts.push_back(shown.text);
+    }
+    return texts;
+}
+
+void ScriptedPrompter::Clear() {
+    messages.clear();
+    aboutCount = 0;
+    fileRequests.clear();
+    folderTitles.clear();
+}
+
+// ---- ScopedManualTicks ----------------------------------------------------
+
+namespace {
+std::atomic<uint32_t> g_manualTick{0};
+uint32_t ManualTick() {
+    return g_manualTick.load();
+}
+}  // namespace
+
+ScopedManualTicks::ScopedManualTicks(uint32_t start) {
+    g_manualTick = start;
+    SetTickSource(&ManualTick);
+}
+
+ScopedManualTicks::~ScopedManualTicks() {
+    SetTickSource(nullptr);
+}
+
+void ScopedManualTicks::Set(uint32_t tick) {
+    g_manualTick = tick;
+}
+
+void ScopedManualTicks::Advance(uint32_t ms) {
+    g_manualTick += ms;
+}
+
+uint32_t ScopedManualTicks::Now() const {
+    return g_manualTick.load();
+}
+
+// ---- DialogOptions ----------------------------------------------------------
+
+DialogOptions DialogOptions::NoDevice() {
+    DialogOptions options;
+    options.linkCom1 = false;
+    return options;
+}
+
+DialogOptions DialogOptions::FailingAt(CreationStep step) {
+    DialogOptions options;
+    options.hook = [step](CreationStep s) { return s != step; };
+    return options;
+}
+
+DialogOptions DialogOptions::WithReplaySleep(ReplaySleep sleep) {
+    DialogOptions options;
+    options.replaySleep = sleep;
+    return options;
+}
+
+// ---- DialogHarness --------------------------------------------------------
+
+DialogHarness::DialogHarness(DialogOptions options) {
+    EnsureQtApplication();
+    if (options.linkCom1) {
+        m_ports.Link(1, m_pty.slavePath());
+    } else {
+        m_ports.Link(1, m_ports.root() + "/no-such-device");
+    }
+    m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
+    m_dlg->SetCreationHook(options.hook);
+    m_dlg->SetReplaySleep(options.replaySleep);
+    m_dlg->Create();
+}
+
+DialogHarness::~DialogHarness() {
+    m_dlg.reset();
+}
+
+QWidget* DialogHarness::Item(int id) const {
+    return m_dlg->GetDlgItem(id);
+}
+
+QPushButton* DialogHarness::Button(int id) const {
+    return qobject_cast<QPushButton*>(Item(id));
+}
+
+QComboBox* DialogHarness::Combo(int id) const {
+    return qobject_cast<QComboBox*>(Item(id));
+}
+
+QLineEdit* DialogHarness::Edit(int id) const {
+    return qobject_cast<QLineEdit*>(Item(id));
+}
+
+bool DialogHarness::Click(int id) {
+    QPushButton* button = Button(id);
+    const bool enabled = button->isEnabled();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return enabled;
+}
+
+void DialogHarness::Press(int id) {
+    QTest::mousePress(Item(id), Qt::LeftButton);
+}
+
+void DialogHarness::Release(int id, std::optional<QPoint> at) {
+    QWidget* widget = Item(id);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier,
+                        at.value_or(widget->rect().center()));
+}
+
+void DialogHarness::Select(int comboId, int index) {
+    QComboBox* combo = Combo(comboId);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void DialogHarness::Type(int editId, const QString& text) {
+    QLineEdit* edit = Edit(editId);
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    } else {
+        QTest::keyClicks(edit, text);
+    }
+}
+
+bool DialogHarness::OpenPort() {
+    Click(IDC_BTN_OPENPORT);
+    return m_dlg->m_bPortOpen != 0;
+}
+
+int DialogHarness::Rows() const {
+    return m_dlg->CommandList().Count();
+}
+
+CommandRowTexts DialogHarness::Row(int row) const {
+    return m_dlg->CommandList().Row(row);
+}
+
+bool DialogHarness::WaitForRows(int count, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (Rows() < count && timer.elapsed() < timeoutMs) {
+        QTest::qWait(5);
+    }
+    return Rows() >= count;
+}
+
+void DialogHarness::ProcessEvents() {
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/OrvaneDlg.h"
+#include "app/Prompter.h"
+#include "commandlist/CommandRow.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScopedPortMap.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// Creates the one QApplication of a test program; offscreen unless the
+// environment chose a platform.
+void EnsureQtApplication();
+
+// Answers the dialog's prompts from a script and remembers what was asked.
+class ScriptedPrompter : public IPrompter {
+  public:
+    struct Shown {
+        std::string text;
+        std::string caption;
+        PromptIcon icon;
+    };
+    struct FileRequest {
+        std::string defaultName;
+        std::string filter;
+    };
+
+    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    void About() override { ++aboutCount; }
+    // Each answer is taken from the front of its queue; an empty queue cancels.
+    std::optional<std::string> OpenFile(const std::string& defaultName,
+                                        const std::string& filter) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+    std::vector<std::string> Texts() const;
+    void Clear();
+
+    std::vector<Shown> messages;
+    int aboutCount = 0;
+    std::deque<std::optional<std::string>> fileAnswers;
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<FileRequest> fileRequests;
+    std::vector<std::string> folderTitles;
+};
+
+// A tick counter moved by hand, installed for the object's life, so
+// intervals are checked without sleeping.
+class ScopedManualTicks {
+  public:
+    explicit ScopedManualTicks(uint32_t start = 1000);
+    ~ScopedManualTicks();
+    ScopedManualTicks(const ScopedManualTicks&) = delete;
+    ScopedManualTicks& operator=(const ScopedManualTicks&) = delete;
+
+    void Set(uint32_t tick);
+    void Advance(uint32_t ms);
+    uint32_t Now() const;
+};
+
+struct DialogOptions {
+    // COM1 leads to the harness's pty; false: to a device that does not exist.
+    bool linkCom1 = true;
+    CreationHook hook;
+    ReplaySleep replaySleep = nullptr;
+
+    // COM1 leads nowhere.
+    static DialogOptions NoDevice();
+    // The one creation step fails.
+    static DialogOptions FailingAt(CreationStep step);
+    static DialogOptions WithReplaySleep(ReplaySleep sleep);
+};
+
+// The main dialog, initialised and shown offscreen, with a pty behind "COM1"
+// and a scripted prompter.
+class DialogHarness {
+  public:
+    explicit DialogHarness(DialogOptions options = {});
+    ~DialogHarness();
+    DialogHarness(const DialogHarness&) = delete;
+    DialogHarness& operator=(const DialogHarness&) = delete;
+
+    COrvaneDlg& dlg() { return *m_dlg; }
+    ScriptedPrompter& prompter() { return m_prompter; }
+    PtyPair& pty() { return m_pty; }
+    ScopedPortMap& ports() { return m_ports; }
+
+    QWidget* Item(int id) const;
+    QPushButton* Button(int id) const;
+    QComboBox* Combo(int id) const;
+    QLineEdit* Edit(int id) const;
+
+    // A mouse click on the button; false when it is disabled, which takes no click.
+    bool Click(int id);
+    // The primary mouse button going down and up over a control. The release
+    // goes to the same control at `at` (its centre by default), like the
+    // toolkit delivers it to the widget that took the press.
+    void Press(int id);
+    void Release(int id, std::optional<QPoint> at = std::nullopt);
+    // Selects an entry as the operator does, so the selection handler runs.
+    void Select(int comboId, int index);
+    // Replaces the field's text keystroke by keystroke, as typed.
+    void Type(int editId, const QString& text);
+
+    // Clicks "Open" (or "Close") and answers its message; true when the port is open afterwards.
+    bool OpenPort();
+
+    int Rows() const;
+    CommandRowTexts Row(int row) const;
+    // Processes events until the list holds `count` rows or the deadline passes.
+    bool WaitForRows(int count, int timeoutMs = 5000);
+    // Lets queued calls run.
+    void ProcessEvents();
+
+  private:
+    ScopedPortMap m_ports;
+    PtyPair m_pty;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<COrvaneDlg> m_dlg;
+};
