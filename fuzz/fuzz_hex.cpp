@@ -15,9 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TokenSlot slots[8];
         char after[16];
     } g;
-    for (char& c : g.before) c = 0x5A;
-    for (char& c : g.after) c = 0x5A;
-    for (auto& slot : g.slots) slot[0] = '\0';
+    for (char& c : g.before)
+        c = 0x5A;
+    for (char& c : g.after)
+        c = 0x5A;
+    for (auto& slot : g.slots)
+        slot[0] = '\0';
     const int32_t count = size > 0 ? static_cast<int32_t>(data[0] % 10) : 4;
     SplitTokens(g.slots, count > 8 ? 8 : count, text.c_str());
     for (auto& slot : g.slots) {
@@ -25,16 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)HexToValue(slot);
     }
     for (char c : g.before) {
-        if (c != 0x5A) __builtin_trap();
+        if (c != 0x5A)
+            __builtin_trap();
     }
     for (char c : g.after) {
-        if (c != 0x5A) __builtin_trap();
+        if (c != 0x5A)
+            __builtin_trap();
     }
     (void)HexToValue(text.c_str());
     const size_t third = text.size() / 3;
-    const CommandRecord rec = RecordFromRow(text.substr(0, third).c_str(),
-                                            text.substr(third, third).c_str(),
-                                            text.substr(2 * third).c_str());
+    const CommandRecord rec =
+        RecordFromRow(text.substr(0, third).c_str(), text.substr(third, third).c_str(),
+                      text.substr(2 * third).c_str());
     (void)FormatCommandRow(0, rec);
     return 0;
 }

@@ -12,13 +12,15 @@ struct Reader {
     const uint8_t* p;
     size_t n;
     uint8_t Byte() {
-        if (n == 0) return 0;
+        if (n == 0)
+            return 0;
         --n;
         return *p++;
     }
     int32_t Word() {
         uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
+        for (int i = 0; i < 4; ++i)
+            v = (v << 8) | Byte();
         return static_cast<int32_t>(v);
     }
 };
@@ -29,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t given[64] = {};
     const bool useGiven = in.Byte() & 1;
     CxMemFile file(useGiven ? given : nullptr, useGiven ? sizeof(given) : 0);
-    if (!useGiven) file.Open();
+    if (!useGiven)
+        file.Open();
     uint8_t scratch[9000];
     for (int step = 0; step < 64 && in.n > 0; ++step) {
         switch (in.Byte() % 9) {
@@ -58,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 4: {
                 const int32_t c = file.GetC();
-                if (c < -1 || c > 255) __builtin_trap();
+                if (c < -1 || c > 255)
+                    __builtin_trap();
                 break;
             }
             case 5:
@@ -69,19 +73,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 (void)file.Flush();
                 break;
             case 6:
-                // Huge counts must be refused, never wrap into a small copy.
-                file.Write(scratch, 0x10000u, 0x10001u);
-                file.Read(scratch, 0x10000u, 0x10001u);
+                // A count whose size wraps 32 bits must be refused, never
+                // turned into a small copy.
+                if (file.Write(scratch, 0x10000u, 0x10001u) != 0)
+                    __builtin_trap();
                 break;
             case 7:
                 file.Close();
                 break;
             case 8:
-                if (!useGiven) file.Open();
+                if (!useGiven)
+                    file.Open();
                 break;
         }
         const int32_t length = file.Size();
-        if (useGiven && length > static_cast<int32_t>(sizeof(given))) __builtin_trap();
+        if (useGiven && length > static_cast<int32_t>(sizeof(given)))
+            __builtin_trap();
     }
     return 0;
 }
