@@ -9,7 +9,7 @@ struct PtzCommand;
 // Pelco-D: seven-byte frames FF, address, two command bytes, two data bytes and
 // the sum of bytes 1 to 5 as check byte.
 class PelcoD : public PtzBase {
-  public:
+public:
     static constexpr uint32_t kFrameLen = 7;
 
     PelcoD(CSerialPort* port, uint32_t address);
@@ -32,7 +32,7 @@ class PelcoD : public PtzBase {
     // Goes to preset 33, which flips the dome on most cameras.
     int Flip(int unused1, int unused2);
 
-  private:
+private:
     uint8_t ComputeCrc() const;
     int SendCommand(uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2);
     int SendRow(const PtzCommand* row, uint8_t first, uint8_t second);

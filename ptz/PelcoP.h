@@ -10,7 +10,7 @@ struct PtzCommand;
 // the seven bytes before it. Addresses above 255 are refused by the motion and
 // lens operations, which return 1 then.
 class PelcoP : public PtzBase {
-  public:
+public:
     static constexpr uint32_t kFrameLen = 8;
     static constexpr uint32_t kSwitchFrameLen = 7;
     static constexpr uint32_t kMaxAddress = 255;
@@ -36,7 +36,7 @@ class PelcoP : public PtzBase {
     // must hold at least eight bytes. Null does nothing.
     int AutoAction(const uint8_t* frame, uint32_t length) override;
 
-  private:
+private:
     bool AddressRefused() const { return m_nAddress > kMaxAddress; }
     uint8_t ComputeCrc() const;
     int SendCommand(uint8_t data1, uint8_t data2, uint8_t data3, uint8_t data4);
