@@ -1,6 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "serial/SerialDevice.h"
 
 // Called on the monitor thread with a received frame: 7 bytes starting with
 // 0xFF, or whatever was collected (0 to 6 bytes) when the input ran dry. The
@@ -31,5 +37,42 @@ public:
     // 0 when the port is closed, data is null with a length, or length > 1024.
     int SendBytes(const uint8_t* data, uint32_t length);
 
-    // (the implementation's private members go below)
+private:
+    // Tests reach the monitor's steps through this friend; nothing else does.
+    friend class SerialPortProbe;
+    enum class MonitorStep { Started, Wake, Receive, TakeSlot, WriteDone, WriteAbandoned };
+
+    void MonitorThread();
+    // Returns whether any byte was read.
+    bool ReceivePending();
+    void WritePending();
+    // True when the byte completed a frame.
+    bool CollectByte(uint8_t byte);
+    void LoseLine();
+    void Step(MonitorStep step);
+
+    ReceiveCallback m_pfnReceive = nullptr;
+    std::thread m_hMonitor;
+    SerialDevice m_hPort;
+    DeviceEvent m_hSendEvent;
+    DeviceEvent m_hStopEvent;
+    // Guards the device. Held for a whole write, so SendBytes never takes it.
+    std::mutex m_lock;
+    // Guards the send slot and the open flag; held only to copy the slot.
+    std::mutex m_slotLock;
+    WriteTimeouts m_timeouts;
+    LineSettings m_dcb;
+    std::atomic<bool> m_bOpen{false};
+    uint8_t m_SendBuffer[kSendSlotSize] = {};
+    uint32_t m_nSendSize = 0;
+    bool m_bSendPending = false;
+
+    // Owned by the monitor thread while it runs.
+    uint8_t m_WriteBuffer[kSendSlotSize] = {};
+    uint8_t m_RecvFrame[8] = {};
+    uint32_t m_nRecvCount = 0;
+    bool m_bWatchLine = true;
+    bool m_bLineGone = false;
+    uint32_t m_nEmptyPasses = 0;
+    std::function<void(MonitorStep)> m_stepHook;
 };

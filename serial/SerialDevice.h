@@ -1,0 +1,125 @@
+#pragma once
+
+// The device layer under CSerialPort: every call into the operating system's
+// serial, poll and event interfaces lives behind this header, so the port's
+// logic stays portable. Not part of the folder's public interface.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct termios;
+
+// What a device-layer call came to.
+enum class DeviceResult {
+    Ok,
+    WouldBlock,   // nothing to read, or no room to write, right now
+    Interrupted,  // a signal arrived; try again
+    TimedOut,     // the deadline passed; the transfer was abandoned
+    Busy,         // someone else holds the device
+    Unsupported,  // the device has no such feature, or refuses the value
+    Gone,         // the device went away or hung up
+    Failed,
+};
+
+// The one place where an errno value becomes a result.
+DeviceResult ResultFromErrno(int err);
+
+struct LineSettings {
+    unsigned baudRate = 0;
+    char parity = 0;
+    unsigned dataBits = 0;
+    unsigned stopBits = 0;
+};
+
+// One helper per line setting. Each returns false and leaves `tio` untouched
+// for a value the device layer cannot set.
+bool SetBaudRate(termios& tio, unsigned baudRate);
+bool SetParity(termios& tio, char parity);
+bool SetDataBits(termios& tio, unsigned dataBits);
+bool SetStopBits(termios& tio, unsigned stopBits);
+
+// Raw mode with the receiver on, no modem control or flow control, no hang-up
+// on close, reads that return at once, then the four settings. False, with
+// `tio` untouched, when any setting is refused.
+bool MakeLineTermios(termios& tio, const LineSettings& settings);
+
+// The same check without a device, so a bad request never touches the line.
+bool LineSettingsValid(const LineSettings& settings);
+
+// Windows-style write time-outs: the whole write may take constant + perByte
+// times its length; and a line that takes no byte for `constantMs` is treated
+// as stalled, so a dead line costs about a second, not minutes.
+struct WriteTimeouts {
+    uint32_t perByteMs = 1000;
+    uint32_t constantMs = 1000;
+};
+
+// A manual-reset event that a thread can wait on together with the device:
+// it stays signalled until Reset.
+class DeviceEvent {
+public:
+    DeviceEvent() = default;
+    ~DeviceEvent();
+    DeviceEvent(const DeviceEvent&) = delete;
+    DeviceEvent& operator=(const DeviceEvent&) = delete;
+
+    bool Create();
+    void Close();
+    bool IsCreated() const { return m_fd >= 0; }
+    bool Signal();
+    void Reset();
+    // True once the event is signalled; false when `ms` passed first.
+    bool WaitFor(uint32_t ms) const;
+    int Descriptor() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
+
+class SerialDevice {
+public:
+    SerialDevice();
+    ~SerialDevice();
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
+
+    // Opens `path` for this process alone and remembers its settings, which
+    // Close puts back.
+    DeviceResult Open(const std::string& path);
+    bool IsOpen() const { return m_fd >= 0; }
+    // Applies the settings and checks that the speed took.
+    DeviceResult Configure(const LineSettings& settings);
+    // Unsupported on a device without modem lines, such as a pty.
+    DeviceResult RaiseRts();
+    // Discards what is queued in both directions.
+    DeviceResult Purge();
+    DeviceResult DiscardInput();
+    DeviceResult QueuedInput(uint32_t& count) const;
+    // WouldBlock when nothing was there to read.
+    DeviceResult ReadByte(uint8_t& byte);
+    // Writes all bytes and waits until the line has sent them. On any other
+    // result than Ok whatever was still queued for output has been discarded.
+    DeviceResult Write(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
+    void Close();
+    int Descriptor() const { return m_fd; }
+
+private:
+    DeviceResult WriteAndDrain(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
+    DeviceResult WaitWritable(int timeoutMs) const;
+    uint32_t MsPerChar() const;
+
+    int m_fd = -1;
+    bool m_bExclusive = false;
+    unsigned m_nBitsPerChar = 10;
+    unsigned m_nBaudRate = 9600;
+    std::unique_ptr<termios> m_pSaved;
+};
+
+enum class WaitOutcome { Stop, Line, Hangup, Send, Interrupted, Failed };
+
+// Waits with no time limit for the stop event, input on the device (only when
+// `watchInput`) and the send event. When several are ready the first in that
+// order wins. Hangup: the device reported an error or hang-up.
+WaitOutcome WaitForEvents(const DeviceEvent& stop, const SerialDevice& device, bool watchInput,
+                          const DeviceEvent& send);

@@ -1,0 +1,270 @@
+#include "serial/SerialPort.h"
+
+#include <cstring>
+
+#include "platform/PortName.h"
+
+namespace {
+
+constexpr uint8_t kFrameStart = 0xFF;
+
+// A wait that failed outright is retried after this pause, so the thread
+// cannot spin on it.
+constexpr uint32_t kRetryPauseMs = 100;
+
+// Input that is reported again and again but never yields a byte means the
+// driver is broken; past this many such line events it is no longer watched.
+constexpr uint32_t kMaxEmptyPasses = 64;
+
+}  // namespace
+
+CSerialPort::CSerialPort() = default;
+
+CSerialPort::~CSerialPort() {
+    CloseComm();
+}
+
+int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate,
+                          char parity, unsigned dataBits, unsigned stopBits) {
+    CloseComm();
+    if (callback == nullptr) {
+        return 0;
+    }
+    const LineSettings settings{baudRate, parity, dataBits, stopBits};
+    // Checked before the device is touched: opening a real port already
+    // raises its modem lines.
+    if (!LineSettingsValid(settings)) {
+        return 0;
+    }
+    m_pfnReceive = callback;
+    if (!m_hStopEvent.Create() || !m_hSendEvent.Create()) {
+        CloseComm();
+        return 0;
+    }
+
+    bool configured = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        configured = m_hPort.Open(ResolveComPort(portNumber)) == DeviceResult::Ok &&
+                     m_hPort.Configure(settings) == DeviceResult::Ok;
+        if (configured) {
+            // A device without modem lines (a pty) has no RTS to raise.
+            const DeviceResult rts = m_hPort.RaiseRts();
+            configured = rts == DeviceResult::Ok || rts == DeviceResult::Unsupported;
+        }
+        if (configured) {
+            m_hPort.Purge();
+            m_dcb = settings;
+        }
+    }
+    if (!configured) {
+        CloseComm();
+        return 0;
+    }
+
+    m_nRecvCount = 0;
+    m_bWatchLine = true;
+    m_bLineGone = false;
+    m_nEmptyPasses = 0;
+    {
+        std::lock_guard<std::mutex> slot(m_slotLock);
+        m_nSendSize = 0;
+        m_bSendPending = false;
+        m_bOpen = true;
+    }
+    if (!StartMonitor()) {
+        CloseComm();
+        return 0;
+    }
+    return 1;
+}
+
+int CSerialPort::CloseComm() {
+    {
+        // Under the slot lock, so no SendBytes can be signalling an event
+        // that is about to be closed.
+        std::lock_guard<std::mutex> slot(m_slotLock);
+        m_bOpen = false;
+        m_bSendPending = false;
+        m_nSendSize = 0;
+    }
+    if (m_hMonitor.joinable()) {
+        m_hStopEvent.Signal();
+        m_hMonitor.join();
+    }
+    m_hStopEvent.Close();
+    m_hSendEvent.Close();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_hPort.Close();
+    }
+    m_pfnReceive = nullptr;
+    m_dcb = LineSettings{};
+    return 1;
+}
+
+int CSerialPort::IsCommOpen() const {
+    return m_bOpen.load() ? 1 : 0;
+}
+
+int CSerialPort::StartMonitor() {
+    if (m_hMonitor.joinable()) {
+        return 1;
+    }
+    // Without a device and its events the thread would have nothing to wait
+    // on but a failing wait.
+    if (!m_hPort.IsOpen() || !m_hStopEvent.IsCreated() || !m_hSendEvent.IsCreated()) {
+        return 0;
+    }
+    m_hMonitor = std::thread(&CSerialPort::MonitorThread, this);
+    return m_hMonitor.joinable() ? 1 : 0;
+}
+
+int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
+    if (length > kSendSlotSize || (data == nullptr && length != 0)) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> slot(m_slotLock);
+    if (!m_bOpen) {
+        return 0;
+    }
+    std::memset(m_SendBuffer, 0, sizeof(m_SendBuffer));
+    if (length != 0) {
+        std::memcpy(m_SendBuffer, data, length);
+    }
+    m_nSendSize = length;
+    m_bSendPending = m_hSendEvent.Signal();
+    return m_bSendPending ? 1 : 0;
+}
+
+void CSerialPort::MonitorThread() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_hPort.Purge();
+    }
+    Step(MonitorStep::Started);
+    for (;;) {
+        const WaitOutcome outcome =
+            WaitForEvents(m_hStopEvent, m_hPort, m_bWatchLine, m_hSendEvent);
+        Step(MonitorStep::Wake);
+        switch (outcome) {
+            case WaitOutcome::Line:
+                if (ReceivePending()) {
+                    m_nEmptyPasses = 0;
+                } else if (++m_nEmptyPasses >= kMaxEmptyPasses) {
+                    m_bWatchLine = false;
+                }
+                break;
+            case WaitOutcome::Hangup:
+                // Hand on what was still queued, then stop watching the line:
+                // a hung-up device stays readable and would keep waking us.
+                ReceivePending();
+                LoseLine();
+                break;
+            case WaitOutcome::Send:
+                WritePending();
+                break;
+            case WaitOutcome::Interrupted:
+                break;
+            case WaitOutcome::Failed:
+                // Tried again after a pause, unless the pause ended on a stop.
+                if (!m_hStopEvent.WaitFor(kRetryPauseMs)) {
+                    break;
+                }
+                [[fallthrough]];
+            case WaitOutcome::Stop: {
+                // Taking the signal, not only seeing it, orders what the
+                // closing thread did before it with what follows here.
+                m_hStopEvent.Reset();
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_hPort.Close();
+                return;
+            }
+        }
+    }
+}
+
+bool CSerialPort::ReceivePending() {
+    Step(MonitorStep::Receive);
+    bool readAny = false;
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        uint32_t queued = 0;
+        DeviceResult result = m_hPort.QueuedInput(queued);
+        while (result == DeviceResult::Ok && queued > 0) {
+            uint8_t byte = 0;
+            result = m_hPort.ReadByte(byte);
+            if (result == DeviceResult::Ok) {
+                readAny = true;
+                if (CollectByte(byte)) {
+                    break;  // what is still queued waits for the next line event
+                }
+            } else if (result != DeviceResult::Interrupted) {
+                break;  // a failed read collects nothing
+            }
+            // Others waiting for the device get a turn between bytes.
+            lock.unlock();
+            lock.lock();
+            result = m_hPort.QueuedInput(queued);
+        }
+        if (result == DeviceResult::Gone) {
+            LoseLine();
+        }
+    }
+    if (m_pfnReceive != nullptr) {
+        m_pfnReceive(m_RecvFrame, m_nRecvCount);
+    }
+    m_nRecvCount = 0;
+    return readAny;
+}
+
+void CSerialPort::WritePending() {
+    m_hSendEvent.Reset();
+    Step(MonitorStep::TakeSlot);
+    uint32_t size = 0;
+    {
+        // Copied out whole under the lock: a SendBytes during the write then
+        // fills the slot for the next write instead of changing this one.
+        std::lock_guard<std::mutex> slot(m_slotLock);
+        if (!m_bSendPending) {
+            return;  // already taken on an earlier wake-up
+        }
+        size = m_nSendSize;
+        std::memcpy(m_WriteBuffer, m_SendBuffer, size);
+        m_bSendPending = false;
+    }
+    DeviceResult result = DeviceResult::Gone;
+    if (!m_bLineGone) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        // Unread input goes. Output needs no purge: every write ends with the
+        // line sent or its rest discarded, and flushing output on a pty would
+        // take back bytes still on their way to the peer.
+        result = m_hPort.DiscardInput();
+        if (result != DeviceResult::Gone) {
+            result = m_hPort.Write(m_WriteBuffer, size, m_timeouts);
+        }
+    }
+    if (result == DeviceResult::Gone) {
+        LoseLine();
+    }
+    Step(result == DeviceResult::TimedOut ? MonitorStep::WriteAbandoned : MonitorStep::WriteDone);
+}
+
+bool CSerialPort::CollectByte(uint8_t byte) {
+    if (m_nRecvCount == 0 && byte != kFrameStart) {
+        return false;
+    }
+    m_RecvFrame[m_nRecvCount++] = byte;
+    return m_nRecvCount == kFrameSize;
+}
+
+void CSerialPort::LoseLine() {
+    m_bLineGone = true;
+    m_bWatchLine = false;
+}
+
+void CSerialPort::Step(MonitorStep step) {
+    if (m_stepHook) {
+        m_stepHook(step);
+    }
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <cstring>
+
+#include "serial/SerialDevice.h"
+
+namespace {
+
+constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+
+// Every bit the mapping might touch set the wrong way, so a helper that
+// forgets to clear one is caught.
+termios Cooked() {
+    termios tio{};
+    tio.c_iflag = ICRNL | IXON | IXOFF | INPCK | ISTRIP | BRKINT;
+    tio.c_oflag = OPOST | ONLCR;
+    tio.c_cflag = CS6 | HUPCL | CRTSCTS | PARENB | PARODD | CMSPAR | CSTOPB;
+    tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 5;
+    cfsetspeed(&tio, B38400);
+    return tio;
+}
+
+TEST(LineSettings, SettingsMapToTermios) {
+    const struct {
+        LineSettings settings;
+        speed_t speed;
+        tcflag_t framing;
+    } cases[] = {
+        {{110, 'N', 8, 1}, B110, CS8},
+        {{300, 'E', 7, 1}, B300, CS7 | PARENB},
+        {{1200, 'O', 7, 2}, B1200, CS7 | PARENB | PARODD | CSTOPB},
+        {{2400, 'N', 5, 1}, B2400, CS5},
+        {{4800, 'N', 6, 2}, B4800, CS6 | CSTOPB},
+        {{9600, 'N', 8, 1}, B9600, CS8},
+        {{19200, 'E', 8, 1}, B19200, CS8 | PARENB},
+        {{38400, 'O', 8, 1}, B38400, CS8 | PARENB | PARODD},
+        {{57600, 'N', 8, 2}, B57600, CS8 | CSTOPB},
+        {{115200, 'N', 8, 1}, B115200, CS8},
+        {{230400, 'N', 8, 1}, B230400, CS8},
+        {{460800, 'N', 8, 1}, B460800, CS8},
+        {{921600, 'N', 8, 1}, B921600, CS8},
+    };
+    for (const auto& c : cases) {
+        termios tio = Cooked();
+        ASSERT_TRUE(MakeLineTermios(tio, c.settings)) << c.settings.baudRate;
+        EXPECT_EQ(cfgetospeed(&tio), c.speed) << c.settings.baudRate;
+        EXPECT_EQ(cfgetispeed(&tio), c.speed) << c.settings.baudRate;
+        EXPECT_EQ(tio.c_cflag & kFraming, c.framing) << c.settings.baudRate;
+    }
+}
+
+TEST(LineSettings, LineIsRawAndKeepsRtsOnClose) {
+    termios tio = Cooked();
+    ASSERT_TRUE(MakeLineTermios(tio, {9600, 'N', 8, 1}));
+    EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | IXOFF | INPCK | ISTRIP | BRKINT), 0u)
+        << "input translated, parity-checked or flow-controlled";
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u) << "output processed";
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u) << "line editing or echo";
+    EXPECT_EQ(tio.c_cflag & (HUPCL | CRTSCTS), 0u) << "RTS dropped on close, or hardware flow";
+    EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD) << "receiver off or modem control";
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+    EXPECT_EQ(tio.c_cc[VTIME], 0);
+}
+
+TEST(LineSettings, RefusedValuesLeaveTheSettingsUntouched) {
+    const struct {
+        const char* what;
+        LineSettings settings;
+    } cases[] = {
+        {"parity X", {9600, 'X', 8, 1}},    {"lower-case parity", {9600, 'e', 8, 1}},
+        {"mark parity", {9600, 'M', 8, 1}}, {"4 data bits", {9600, 'N', 4, 1}},
+        {"9 data bits", {9600, 'N', 9, 1}}, {"0 stop bits", {9600, 'N', 8, 0}},
+        {"3 stop bits", {9600, 'N', 8, 3}}, {"baud 12345", {12345, 'N', 8, 1}},
+        {"baud 14400", {14400, 'N', 8, 1}}, {"baud 0", {0, 'N', 8, 1}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(LineSettingsValid(c.settings)) << c.what;
+        termios tio = Cooked();
+        const termios before = tio;
+        EXPECT_FALSE(MakeLineTermios(tio, c.settings)) << c.what;
+        EXPECT_EQ(std::memcmp(&tio, &before, sizeof(tio)), 0) << c.what << ": refused, yet changed";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <utility>
+
+#include "serial/SerialPort.h"
+
+// Test access to a CSerialPort's monitor thread. The step hook runs on the
+// monitor thread; install it before OpenComm and leave it until CloseComm.
+class SerialPortProbe {
+public:
+    using Step = CSerialPort::MonitorStep;
+
+    explicit SerialPortProbe(CSerialPort& port) : m_port(port) {}
+
+    void OnStep(std::function<void(Step)> hook) { m_port.m_stepHook = std::move(hook); }
+
+    // Bytes waiting in the port's input queue.
+    uint32_t QueuedInput() const {
+        uint32_t count = 0;
+        m_port.m_hPort.QueuedInput(count);
+        return count;
+    }
+    void Purge() { m_port.m_hPort.Purge(); }
+    int Descriptor() const { return m_port.m_hPort.Descriptor(); }
+
+private:
+    CSerialPort& m_port;
+};

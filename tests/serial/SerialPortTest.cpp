@@ -1,0 +1,423 @@
+#include "serial/SerialPort.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/serial/SerialPortProbe.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScopedPortMap.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Step = SerialPortProbe::Step;
+using namespace std::chrono_literals;
+
+constexpr unsigned kPort = 3;
+constexpr auto kDeadline = 10s;
+
+const Bytes kUp{0xFF, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
+const Bytes kStop{0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
+const Bytes kLeft{0xFF, 0x01, 0x00, 0x04, 0x20, 0x00, 0x25};
+
+template <typename Pred>
+bool WaitUntil(Pred pred) {
+    const auto end = std::chrono::steady_clock::now() + kDeadline;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// What the receive callback was handed, and how much input was still queued
+// at that moment.
+struct Received {
+    std::mutex mutex;
+    std::vector<Bytes> frames;
+    std::vector<uint32_t> queuedAfter;
+    SerialPortProbe* probe = nullptr;
+};
+Received g_received;
+
+void OnReceive(uint8_t* data, uint32_t count) {
+    const uint32_t queued = g_received.probe != nullptr ? g_received.probe->QueuedInput() : 0;
+    std::lock_guard<std::mutex> lock(g_received.mutex);
+    g_received.frames.emplace_back(data, data + count);
+    g_received.queuedAfter.push_back(queued);
+}
+
+void Ignore(uint8_t*, uint32_t) {}
+
+size_t FrameCount() {
+    std::lock_guard<std::mutex> lock(g_received.mutex);
+    return g_received.frames.size();
+}
+
+void ClearReceived() {
+    std::lock_guard<std::mutex> lock(g_received.mutex);
+    g_received.frames.clear();
+    g_received.queuedAfter.clear();
+}
+
+// Holds the monitor thread at a step until the test opens the gate; once
+// open it stays open.
+class Gate {
+public:
+    void Arrive() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_arrived = true;
+        m_cond.notify_all();
+        m_cond.wait(lock, [this] { return m_open; });
+    }
+    bool WaitArrived() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cond.wait_for(lock, kDeadline, [this] { return m_arrived; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+        m_cond.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    bool m_arrived = false;
+    bool m_open = false;
+};
+
+// A new pty line discipline is cooked; leaving it so checks that opening the
+// port really makes the line raw.
+void MakeCooked(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(fd, &tio), 0);
+    tio.c_iflag |= ICRNL | IXON;
+    tio.c_oflag |= OPOST | ONLCR;
+    tio.c_lflag |= ICANON | ECHO | ISIG;
+    tio.c_cc[VMIN] = 1;
+    ASSERT_EQ(tcsetattr(fd, TCSANOW, &tio), 0);
+    close(fd);
+}
+
+double ProcessCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+class SerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_pty.ok());
+        ASSERT_TRUE(m_map.Link(kPort, m_pty.slavePath()));
+        MakeCooked(m_pty.slavePath());
+        ClearReceived();
+        g_received.probe = &m_probe;
+        m_probe.OnStep([this](Step step) {
+            ++m_steps[static_cast<int>(step)];
+            if (m_onStep) {
+                m_onStep(step);
+            }
+        });
+    }
+    void TearDown() override {
+        m_port.CloseComm();
+        g_received.probe = nullptr;
+    }
+
+    // The monitor thread purges the line as it starts: the peer may write
+    // only once it has.
+    int Open(unsigned baudRate = 9600) {
+        const int started = Count(Step::Started);
+        const int result = m_port.OpenComm(&OnReceive, kPort, baudRate, 'N', 8, 1);
+        if (result == 1) {
+            EXPECT_TRUE(WaitUntil([&] { return Count(Step::Started) > started; }));
+        }
+        return result;
+    }
+    int Count(Step step) const { return m_steps[static_cast<int>(step)]; }
+    // Set before Open; runs on the monitor thread.
+    void OnStep(std::function<void(Step)> hook) { m_onStep = std::move(hook); }
+    int Send(const Bytes& bytes) {
+        return m_port.SendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    }
+
+    ScopedPortMap m_map;
+    PtyPair m_pty;
+    // Touched by the monitor thread through the step hook: declared before
+    // the port so they outlive its thread.
+    Gate m_gate;
+    std::function<void(Step)> m_onStep;
+    std::atomic<int> m_steps[static_cast<int>(Step::WriteAbandoned) + 1] = {};
+    std::atomic<uint32_t> m_holdUntilQueued{0};
+    std::atomic<bool> m_emptyBeforeRead{false};
+    CSerialPort m_port;
+    SerialPortProbe m_probe{m_port};
+};
+
+TEST_F(SerialPortTest, FramesArriveOnThePeerByteForByte) {
+    Bytes fullSlot(CSerialPort::kSendSlotSize);
+    for (size_t i = 0; i < fullSlot.size(); ++i) {
+        fullSlot[i] = static_cast<uint8_t>(i * 7);
+    }
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"a Pelco-D frame", kUp},
+        {"an eight-byte frame", {0xA0, 0x00, 0x00, 0x08, 0x20, 0x20, 0xAF, 0x07}},
+        {"flow-control, line-end and signal bytes", {0x11, 0x13, 0x0A, 0x0D, 0x03, 0x1A, 0x00}},
+        {"a full slot", fullSlot},
+    };
+    ASSERT_EQ(Open(), 1);
+    for (const auto& c : cases) {
+        EXPECT_EQ(Send(c.bytes), 1) << c.what;
+        EXPECT_EQ(m_pty.ReadPeer(c.bytes.size()), c.bytes) << c.what;
+    }
+    EXPECT_TRUE(m_pty.DrainPeer().empty()) << "bytes beyond the requests went out";
+}
+
+TEST_F(SerialPortTest, BackToBackWritesAllReachThePeer) {
+    ASSERT_EQ(Open(), 1);
+    // The peer reads nothing until the end: once its 4 KiB line buffer is
+    // full, later writes wait in the pty where an output flush would drop them.
+    Bytes expected;
+    for (int i = 0; i < 8; ++i) {
+        const Bytes block(CSerialPort::kSendSlotSize, static_cast<uint8_t>(0x10 + i));
+        ASSERT_EQ(Send(block), 1);
+        ASSERT_TRUE(WaitUntil([&] { return Count(Step::WriteDone) > i; }));
+        expected.insert(expected.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(m_pty.ReadPeer(expected.size()), expected)
+        << "a write's purge took back bytes of the ones before";
+}
+
+TEST_F(SerialPortTest, LaterRequestReplacesOneNotYetTaken) {
+    OnStep([this](Step step) {
+        if (step == Step::TakeSlot) {
+            m_gate.Arrive();
+        }
+    });
+    ASSERT_EQ(Open(), 1);
+    ASSERT_EQ(Send(kUp), 1);
+    ASSERT_TRUE(m_gate.WaitArrived());
+    ASSERT_EQ(Send(kStop), 1);
+    m_gate.Open();
+    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop);
+    ASSERT_EQ(Send(kLeft), 1);
+    EXPECT_EQ(m_pty.ReadPeer(kLeft.size()), kLeft) << "the replaced request went out";
+    m_port.CloseComm();  // joins the monitor thread: every write is counted
+    EXPECT_EQ(Count(Step::WriteDone), 2) << "a request was written more than once";
+}
+
+TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
+    struct Chunk {
+        Bytes bytes;
+        std::vector<Bytes> frames;  // the callbacks it brings
+    };
+    const struct {
+        const char* what;
+        std::vector<Chunk> chunks;
+        bool emptyBeforeRead;
+        int queuedAfterFirst;  // -1: not checked
+    } cases[] = {
+        {"a frame completes at once; the byte after it waits for the next line event",
+         {{{0x00, 0xFF, 1, 2, 3, 4, 5, 6, 7}, {{0xFF, 1, 2, 3, 4, 5, 6}, {}}}},
+         false,
+         1},
+        {"a dry queue hands on what came; strays are dropped until the next FF",
+         {{{0xFF, 1, 2}, {{0xFF, 1, 2}}},
+          {{3, 4}, {{}}},
+          {{0xFF, 9, 8, 7, 6, 5, 4}, {{0xFF, 9, 8, 7, 6, 5, 4}}}},
+         false,
+         -1},
+        {"an FF inside a frame is data",
+         {{{0xFF, 0xFF, 1, 2, 3, 4, 5}, {{0xFF, 0xFF, 1, 2, 3, 4, 5}}}},
+         false,
+         -1},
+        {"a line event that finds nothing still calls back", {{{0xFF}, {{}}}}, true, -1},
+    };
+    OnStep([this](Step step) {
+        if (step != Step::Receive) {
+            return;
+        }
+        // Read only once the whole chunk is queued, as if it came at once.
+        const uint32_t want = m_holdUntilQueued.exchange(0);
+        if (want != 0) {
+            WaitUntil([&] { return m_probe.QueuedInput() >= want; });
+        }
+        if (m_emptyBeforeRead.exchange(false)) {
+            m_probe.Purge();
+        }
+    });
+    ASSERT_EQ(Open(), 1);
+    for (const auto& c : cases) {
+        ClearReceived();
+        std::vector<Bytes> expected;
+        for (const auto& chunk : c.chunks) {
+            expected.insert(expected.end(), chunk.frames.begin(), chunk.frames.end());
+            m_emptyBeforeRead = c.emptyBeforeRead;
+            m_holdUntilQueued = static_cast<uint32_t>(chunk.bytes.size());
+            ASSERT_TRUE(m_pty.WritePeer(chunk.bytes)) << c.what;
+            ASSERT_TRUE(WaitUntil([&] { return FrameCount() >= expected.size(); })) << c.what;
+        }
+        std::lock_guard<std::mutex> lock(g_received.mutex);
+        EXPECT_EQ(g_received.frames, expected) << c.what;
+        if (c.queuedAfterFirst >= 0) {
+            EXPECT_EQ(g_received.queuedAfter.front(), static_cast<uint32_t>(c.queuedAfterFirst))
+                << c.what;
+        }
+    }
+}
+
+TEST_F(SerialPortTest, WritePurgesUnreadInput) {
+    OnStep([this](Step step) {
+        if (step == Step::TakeSlot) {
+            m_gate.Arrive();
+        }
+    });
+    const Bytes stale{0xFF, 1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(Open(), 1);
+    ASSERT_EQ(Send(kUp), 1);
+    ASSERT_TRUE(m_gate.WaitArrived());
+    ASSERT_TRUE(m_pty.WritePeer(stale));
+    ASSERT_TRUE(WaitUntil([&] { return m_probe.QueuedInput() == stale.size(); }));
+    m_gate.Open();
+    EXPECT_EQ(m_pty.ReadPeer(kUp.size()), kUp);
+    ASSERT_TRUE(m_pty.WritePeer(kLeft));
+    ASSERT_TRUE(WaitUntil([] { return FrameCount() >= 1; }));
+    std::lock_guard<std::mutex> lock(g_received.mutex);
+    EXPECT_EQ(g_received.frames.front(), kLeft) << "input queued before the write survived it";
+}
+
+TEST_F(SerialPortTest, SecondPortOnTheSameDeviceIsRefused) {
+    ASSERT_EQ(Open(), 1);
+    CSerialPort other;
+    EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 0);
+    EXPECT_EQ(other.IsCommOpen(), 0);
+    ASSERT_EQ(Send(kUp), 1);
+    EXPECT_EQ(m_pty.ReadPeer(kUp.size()), kUp) << "the holder must be unaffected";
+    m_port.CloseComm();
+    EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << "free once the holder closed";
+}
+
+TEST_F(SerialPortTest, RefusesWhatItCannotQueue) {
+    EXPECT_EQ(Send(kUp), 0) << "before any open";
+    EXPECT_EQ(m_port.OpenComm(nullptr, kPort, 9600, 'N', 8, 1), 0) << "no callback";
+    EXPECT_EQ(m_port.IsCommOpen(), 0);
+    ASSERT_EQ(Open(), 1);
+    const Bytes tooLong(CSerialPort::kSendSlotSize + 1, 0x55);
+    EXPECT_EQ(m_port.SendBytes(tooLong.data(), static_cast<uint32_t>(tooLong.size())), 0);
+    EXPECT_EQ(m_port.SendBytes(nullptr, 7), 0);
+    ASSERT_EQ(Send(kStop), 1);
+    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop) << "a refused request was queued after all";
+    EXPECT_EQ(m_port.CloseComm(), 1);
+    EXPECT_EQ(m_port.CloseComm(), 1);
+    EXPECT_EQ(m_port.IsCommOpen(), 0);
+    EXPECT_EQ(Send(kUp), 0) << "after close";
+}
+
+TEST_F(SerialPortTest, ReopensAfterACompleteFrame) {
+    ASSERT_EQ(Open(), 1);
+    ASSERT_TRUE(m_pty.WritePeer(kUp));
+    ASSERT_TRUE(WaitUntil([] { return FrameCount() >= 1; }));
+    EXPECT_EQ(m_port.CloseComm(), 1);
+    EXPECT_EQ(Open(19200), 1);
+    EXPECT_EQ(Open(38400), 1) << "opening an open port reopens it";
+    ASSERT_EQ(Send(kStop), 1);
+    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop);
+}
+
+TEST_F(SerialPortTest, LineSettingsAreCheckedBeforeOpening) {
+    const struct {
+        const char* what;
+        unsigned port, baud;
+        char parity;
+        unsigned dataBits, stopBits;
+    } refused[] = {
+        {"parity X", kPort, 9600, 'X', 8, 1},    {"4 data bits", kPort, 9600, 'N', 4, 1},
+        {"9 data bits", kPort, 9600, 'N', 9, 1}, {"0 stop bits", kPort, 9600, 'N', 8, 0},
+        {"3 stop bits", kPort, 9600, 'N', 8, 3}, {"baud 12345", kPort, 12345, 'N', 8, 1},
+        {"port 0", 0, 9600, 'N', 8, 1},
+    };
+    for (const auto& c : refused) {
+        ASSERT_EQ(Open(), 1) << c.what;
+        EXPECT_EQ(m_port.OpenComm(&OnReceive, c.port, c.baud, c.parity, c.dataBits, c.stopBits), 0)
+            << c.what;
+        EXPECT_EQ(m_port.IsCommOpen(), 0) << c.what;
+        CSerialPort other;
+        EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << c.what << ": still held";
+    }
+    for (unsigned baud :
+         {110, 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600}) {
+        EXPECT_EQ(m_port.OpenComm(&OnReceive, kPort, baud, 'O', 7, 2), 1) << baud;
+    }
+}
+
+TEST_F(SerialPortTest, VanishedPeerLeavesTheProcessIdleAndThePortClosable) {
+    ASSERT_EQ(Open(), 1);
+    m_pty.Vanish();
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::Wake) >= 1; })) << "hang-up not seen";
+
+    const int wakes = Count(Step::Wake);
+    const double cpuStart = ProcessCpuSeconds();
+    const auto wallStart = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    // A spinning thread wakes thousands of times and burns most of a core.
+    EXPECT_LE(Count(Step::Wake) - wakes, 2);
+    EXPECT_LT(cpu, wall / 2) << "cpu " << cpu << " s in " << wall << " s";
+
+    EXPECT_EQ(Send(kUp), 1) << "queued, then dropped";
+    EXPECT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) >= 1; }));
+    EXPECT_EQ(m_port.CloseComm(), 1);
+
+    PtyPair fresh;
+    ASSERT_TRUE(fresh.ok());
+    ASSERT_TRUE(m_map.Link(kPort, fresh.slavePath()));
+    ASSERT_EQ(Open(), 1);
+    ASSERT_EQ(Send(kStop), 1);
+    EXPECT_EQ(fresh.ReadPeer(kStop.size()), kStop);
+    m_port.CloseComm();
+}
+
+TEST_F(SerialPortTest, StalledWriteIsAbandonedAndCloseReturns) {
+    ASSERT_EQ(Open(), 1);
+    const int fd = m_probe.Descriptor();
+    // Output suspended: the pty takes no byte, like a line that never drains.
+    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
+    ASSERT_EQ(Send(kUp), 1);
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteAbandoned) >= 1; }))
+        << "the write never gave up";
+    ASSERT_EQ(tcflow(fd, TCOON), 0);
+    ASSERT_EQ(Send(kStop), 1);
+    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop)
+        << "the abandoned bytes went out, or the thread did not return to its wait";
+
+    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
+    const int taken = Count(Step::TakeSlot);
+    ASSERT_EQ(Send(kLeft), 1);
+    ASSERT_TRUE(WaitUntil([&] { return Count(Step::TakeSlot) > taken; }));
+    EXPECT_EQ(m_port.CloseComm(), 1);  // the test's time-out catches a hang
+}
+
+}  // namespace
