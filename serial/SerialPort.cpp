@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr uint8_t kFrameStart = 0xFF;
-
 // A wait that failed outright is retried after this pause, so the thread
 // cannot spin on it.
 constexpr uint32_t kRetryPauseMs = 100;
@@ -62,7 +60,7 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
         return 0;
     }
 
-    m_nRecvCount = 0;
+    m_framer.Reset();
     m_bWatchLine = true;
     m_bLineGone = false;
     m_nEmptyPasses = 0;
@@ -196,7 +194,7 @@ bool CSerialPort::ReceivePending() {
             result = m_hPort.ReadByte(byte);
             if (result == DeviceResult::Ok) {
                 readAny = true;
-                if (CollectByte(byte)) {
+                if (m_framer.Collect(byte)) {
                     break;  // what is still queued waits for the next line event
                 }
             } else if (result != DeviceResult::Interrupted) {
@@ -212,9 +210,9 @@ bool CSerialPort::ReceivePending() {
         }
     }
     if (m_pfnReceive != nullptr) {
-        m_pfnReceive(m_RecvFrame, m_nRecvCount);
+        m_pfnReceive(m_framer.Frame(), m_framer.Count());
     }
-    m_nRecvCount = 0;
+    m_framer.Reset();
     return readAny;
 }
 
@@ -248,14 +246,6 @@ void CSerialPort::WritePending() {
         LoseLine();
     }
     Step(result == DeviceResult::TimedOut ? MonitorStep::WriteAbandoned : MonitorStep::WriteDone);
-}
-
-bool CSerialPort::CollectByte(uint8_t byte) {
-    if (m_nRecvCount == 0 && byte != kFrameStart) {
-        return false;
-    }
-    m_RecvFrame[m_nRecvCount++] = byte;
-    return m_nRecvCount == kFrameSize;
 }
 
 void CSerialPort::LoseLine() {

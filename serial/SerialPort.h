@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "serial/ReceiveFramer.h"
 #include "serial/SerialDevice.h"
 
 // Called on the monitor thread with a received frame: 7 bytes starting with
@@ -46,8 +47,6 @@ private:
     // Returns whether any byte was read.
     bool ReceivePending();
     void WritePending();
-    // True when the byte completed a frame.
-    bool CollectByte(uint8_t byte);
     void LoseLine();
     void Step(MonitorStep step);
 
@@ -69,8 +68,7 @@ private:
 
     // Owned by the monitor thread while it runs.
     uint8_t m_WriteBuffer[kSendSlotSize] = {};
-    uint8_t m_RecvFrame[8] = {};
-    uint32_t m_nRecvCount = 0;
+    ReceiveFramer m_framer;
     bool m_bWatchLine = true;
     bool m_bLineGone = false;
     uint32_t m_nEmptyPasses = 0;
