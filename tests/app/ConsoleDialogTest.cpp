@@ -22,7 +22,7 @@ std::vector<uint8_t> Bytes(const std::string& hex) {
 
 // A dialog with the port open on a Pelco-D driver at address 1, rate 32.
 class PelcoDConsole : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         h.Select(IDC_COMBO_PTZMODEL, 0);
         ASSERT_TRUE(h.OpenPort());

@@ -127,16 +127,11 @@ TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
         EXPECT_FALSE(d.m_hLogThread.joinable()) << what;
         EXPECT_EQ(d.m_bLogRun.load(), 0) << what;
         EXPECT_EQ(h.Edit(IDC_EDIT_CTRLRATE)->text(), "32") << what;
+        h.prompter().Clear();
+        h.Click(IDC_BTN_OPENPORT);
+        EXPECT_EQ(h.dlg().m_bPortOpen != 0, c.objects) << what << ": Open without a port object";
+        EXPECT_EQ(h.prompter().messages.size(), c.objects ? 1u : 0u) << what;
     }
-}
-
-TEST(DialogStart, WithoutItsBufferOpenDoesNothing) {
-    DialogHarness h(DialogOptions::FailingAt(CreationStep::TempBuffer));
-    h.prompter().Clear();
-    EXPECT_TRUE(h.Click(IDC_BTN_OPENPORT));
-    EXPECT_TRUE(h.prompter().messages.empty());
-    EXPECT_EQ(h.dlg().m_bPortOpen, 0);
-    EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
 }
 
 TEST(DialogStart, WithoutTheLogThreadHeldCommandsGoOutUnlisted) {

@@ -102,17 +102,6 @@ TEST(SettingsPanel, BaudChangeWhoseReopeningFailsClosesThePort) {
     EXPECT_NE(h.dlg().m_pPtz.get(), nullptr) << "driver remade all the same";
 }
 
-TEST(SettingsPanel, BaudChangeWhileClosedOnlyCopiesTheRate) {
-    DialogHarness h;
-    h.dlg().OnMenu();  // handlers act with the port closed too
-    PtzBase* before = h.dlg().m_pPtz.get();
-    h.Edit(IDC_EDIT_CTRLRATE)->setText("77");
-    h.Select(IDC_COMBO_BAUDRATE, 5);
-    EXPECT_EQ(h.Rows(), 1);
-    EXPECT_EQ(h.dlg().m_pPtz.get(), before);
-    EXPECT_EQ(g_nCtrlRate, 77u);
-}
-
 TEST(SettingsPanel, ModelAndAddressChangesEmptyTheListAndKeepTheLastTick) {
     struct Case {
         const char* what;

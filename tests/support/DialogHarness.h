@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@
 #include "commandlist/CommandRow.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 class QComboBox;
 class QLineEdit;
@@ -26,7 +32,7 @@ void EnsureQtApplication();
 
 // Answers the dialog's prompts from a script and remembers what was asked.
 class ScriptedPrompter : public IPrompter {
-  public:
+public:
     struct Shown {
         std::string text;
         std::string caption;
@@ -58,7 +64,7 @@ class ScriptedPrompter : public IPrompter {
 // A tick counter moved by hand, installed for the object's life, so
 // intervals are checked without sleeping.
 class ScopedManualTicks {
-  public:
+public:
     explicit ScopedManualTicks(uint32_t start = 1000);
     ~ScopedManualTicks();
     ScopedManualTicks(const ScopedManualTicks&) = delete;
@@ -85,7 +91,7 @@ struct DialogOptions {
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1"
 // and a scripted prompter.
 class DialogHarness {
-  public:
+public:
     explicit DialogHarness(DialogOptions options = {});
     ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
@@ -123,7 +129,7 @@ class DialogHarness {
     // Lets queued calls run.
     void ProcessEvents();
 
-  private:
+private:
     ScopedPortMap m_ports;
     PtyPair m_pty;
     ScriptedPrompter m_prompter;
