@@ -1,0 +1,101 @@
+#include "tests/e2e/E2eSession.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::atomic<ReplayPacer*> g_pacer{nullptr};
+
+}  // namespace
+
+::testing::AssertionResult RowShowsFrame(const CommandRowTexts& row, const DomeFrame& frame) {
+    const std::string bytes = HexBytes(frame.bytes);
+    if (row.message != bytes) {
+        return ::testing::AssertionFailure() << "row " << row.id << " shows \"" << row.message
+                                             << "\", the dome got \"" << bytes << "\"";
+    }
+    if (row.size != std::to_string(frame.bytes.size())) {
+        return ::testing::AssertionFailure()
+               << "row " << row.id << " gives size " << row.size << " for " << bytes;
+    }
+    if (!frame.checkOk()) {
+        return ::testing::AssertionFailure() << "bad check byte in " << bytes;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult ListedAndReceived(DialogHarness& h, const DomePeer& dome, int index,
+                                             uint8_t address, const std::string& meaning) {
+    if (!h.WaitForRows(index + 1)) {
+        return ::testing::AssertionFailure() << "row " << index << " never listed";
+    }
+    if (!dome.WaitForFrames(static_cast<size_t>(index) + 1)) {
+        return ::testing::AssertionFailure() << "frame " << index << " never reached the dome";
+    }
+    const DomeFrame frame = dome.Frame(static_cast<size_t>(index));
+    const ::testing::AssertionResult same = RowShowsFrame(h.Row(index), frame);
+    if (!same) {
+        return same;
+    }
+    if (frame.address != address) {
+        return ::testing::AssertionFailure() << HexBytes(frame.bytes) << " went to address "
+                                             << int{frame.address} << ", not " << int{address};
+    }
+    if (Meaning(frame) != meaning) {
+        return ::testing::AssertionFailure()
+               << "the dome read " << HexBytes(frame.bytes) << " as \"" << Meaning(frame)
+               << "\", not \"" << meaning << "\"";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+ReplayPacer::ReplayPacer() {
+    g_pacer = this;
+}
+
+ReplayPacer::~ReplayPacer() {
+    g_pacer = nullptr;
+}
+
+void ReplayPacer::Sleep(uint32_t ms) {
+    if (ReplayPacer* pacer = g_pacer.load()) {
+        pacer->Pause(ms);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void ReplayPacer::Arm(const DomePeer& dome) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_dome = &dome;
+    m_base = dome.FrameCount();
+    m_pauses.clear();
+}
+
+void ReplayPacer::Pause(uint32_t ms) {
+    const DomePeer* dome = nullptr;
+    size_t sentBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        dome = m_dome;
+        sentBefore = m_base + m_pauses.size();
+        m_pauses.push_back(ms);
+    }
+    m_changed.notify_all();
+    if (dome != nullptr) {
+        dome->WaitForFrames(sentBefore);
+    }
+}
+
+std::vector<uint32_t> ReplayPacer::Pauses() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pauses;
+}
+
+bool ReplayPacer::WaitForPauses(size_t count, int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_pauses.size() >= count; });
+}

@@ -1,0 +1,156 @@
+// A recorded session saved to disk, loaded into a fresh dialog and replayed
+// to a simulated dome: the dome sees the recorded frames, in order, pass
+// after pass.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "console/ControlIds.h"
+#include "ptz/PelcoD.h"
+#include "ptz/PelcoP.h"
+#include "tests/e2e/E2eSession.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Recorded {
+    std::vector<CommandRowTexts> rows;
+    std::vector<std::string> meanings;
+};
+
+TEST(SessionFile, ASavedSessionLoadsIntoAFreshDialogAndReplaysInOrder) {
+    struct Case {
+        const char* name;
+        int model;
+        uint8_t address;
+        const char* rate;
+        int baudIndex;
+        const char* cmdInterval;  // "0": each row's own pause
+    };
+    const Case cases[] = {
+        {"Pelco-D, recorded pauses", 0, 7, "21", 9, "0"},
+        {"Pelco-P, fixed pause", 1, 12, "21", 6, "250"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedManualTicks ticks(5000);
+        TempDir dir;
+        Recorded recorded;
+        {
+            DialogHarness a;
+            DomePeer dome(a.pty().master());
+            a.Select(IDC_COMBO_PTZMODEL, c.model);
+            a.Select(IDC_COMBO_PTZADDRESS, c.address);
+            a.Combo(IDC_COMBO_BAUDRATE)->setCurrentIndex(c.baudIndex);
+            ASSERT_TRUE(a.OpenPort());
+            a.Type(IDC_EDIT_CTRLRATE, c.rate);
+            a.Type(IDC_EDIT_CMDINTERVAL, c.cmdInterval);
+            a.Combo(IDC_COMBO_PRESETID)->setCurrentIndex(9);
+
+            a.Press(IDC_BTN_UP);
+            ASSERT_TRUE(ListedAndReceived(a, dome, 0, c.address, "tilt up speed 0x15"));
+            ticks.Advance(300);
+            a.Release(IDC_BTN_UP);
+            ASSERT_TRUE(ListedAndReceived(a, dome, 1, c.address, "stop"));
+            ticks.Advance(120);
+            a.Click(IDC_BTN_MENU);
+            ASSERT_TRUE(ListedAndReceived(a, dome, 2, c.address, "go to preset 95"));
+            ticks.Advance(50);
+            a.Click(IDC_BTN_PRESET);
+            ASSERT_TRUE(ListedAndReceived(a, dome, 3, c.address, "set preset 9"));
+            ticks.Advance(10);
+            a.Type(IDC_EDIT_HEXCOMMAND, "00 04 15 00");
+            a.Click(IDC_BTN_SEND);
+            ASSERT_TRUE(ListedAndReceived(a, dome, 4, c.address, "pan left speed 0x15"));
+
+            a.prompter().folderAnswers.push_back(dir.path());
+            ASSERT_TRUE(a.Click(IDC_BTN_SAVE));
+            for (int row = 0; row < a.Rows(); ++row) {
+                recorded.rows.push_back(a.Row(row));
+                recorded.meanings.push_back(Meaning(dome.Frame(static_cast<size_t>(row))));
+            }
+        }
+        const size_t n = recorded.rows.size();
+        const std::vector<std::string> intervals = {"0", "300", "120", "50", "10"};
+        for (size_t row = 0; row < n; ++row) {
+            EXPECT_EQ(recorded.rows[row].interval, intervals[row]);
+        }
+        const std::string file = dir.File("DomeConfig.cfg");
+        EXPECT_EQ(ReadWholeFile(file).size(), 48 + 16 * n);
+
+        ReplayPacer pacer;
+        DialogHarness b(DialogOptions::WithReplaySleep(&ReplayPacer::Sleep));
+        DomePeer dome(b.pty().master());
+        ASSERT_TRUE(b.OpenPort());
+        b.prompter().fileAnswers.push_back(file);
+        ASSERT_TRUE(b.Click(IDC_BTN_BROWSE));
+
+        ASSERT_EQ(static_cast<size_t>(b.Rows()), n);
+        for (size_t row = 0; row < n; ++row) {
+            const CommandRowTexts& got = b.Row(static_cast<int>(row));
+            EXPECT_EQ(got.id, recorded.rows[row].id);
+            EXPECT_EQ(got.message, recorded.rows[row].message);
+            EXPECT_EQ(got.size, recorded.rows[row].size);
+            EXPECT_EQ(got.interval, recorded.rows[row].interval);
+        }
+        EXPECT_EQ(b.Combo(IDC_COMBO_PTZMODEL)->currentIndex(), c.model);
+        EXPECT_EQ(b.Combo(IDC_COMBO_PTZADDRESS)->currentIndex(), c.address);
+        EXPECT_EQ(b.Combo(IDC_COMBO_BAUDRATE)->currentIndex(), c.baudIndex);
+        EXPECT_EQ(b.Combo(IDC_COMBO_COM)->currentIndex(), 0);
+        EXPECT_EQ(b.Edit(IDC_EDIT_CTRLRATE)->text(), c.rate);
+        EXPECT_EQ(b.Edit(IDC_EDIT_CMDINTERVAL)->text(), c.cmdInterval);
+        EXPECT_EQ(b.Edit(IDC_EDIT_CONFIGPATH)->text().toStdString(), file);
+        EXPECT_EQ(b.dlg().m_bPortOpen, 1);
+        EXPECT_EQ(b.Button(IDC_BTN_OPENPORT)->text(), "Close");
+        ASSERT_NE(b.dlg().m_pPtz, nullptr);
+        EXPECT_EQ(dynamic_cast<PelcoP*>(b.dlg().m_pPtz.get()) != nullptr, c.model == 1);
+        EXPECT_EQ(b.dlg().m_pPtz->GetAddress(), c.address);
+
+        pacer.Arm(dome);
+        ASSERT_TRUE(b.Click(IDC_BTN_AUTOSTART));
+        EXPECT_EQ(b.Button(IDC_BTN_AUTOSTART)->text(), "Auto Stop");
+        ASSERT_TRUE(pacer.WaitForPauses(2 * n + 1)) << "a third pass began";
+        ASSERT_TRUE(b.Click(IDC_BTN_AUTOSTART));
+        EXPECT_FALSE(b.dlg().m_hAutoThread.joinable());
+        EXPECT_EQ(b.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
+
+        const std::vector<uint32_t> pauses = pacer.Pauses();
+        EXPECT_EQ(pauses.size() % n, 0u) << "the stop lets the pass under way finish";
+        ASSERT_TRUE(dome.WaitForFrames(pauses.size()));
+        const std::vector<DomeFrame> frames = dome.Frames();
+        ASSERT_EQ(frames.size(), pauses.size());
+        for (size_t i = 0; i < frames.size(); ++i) {
+            SCOPED_TRACE("replayed frame " + std::to_string(i));
+            const size_t row = i % n;
+            EXPECT_TRUE(RowShowsFrame(recorded.rows[row], frames[i]));
+            EXPECT_EQ(frames[i].address, c.address);
+            EXPECT_EQ(Meaning(frames[i]), recorded.meanings[row]);
+            const uint32_t own = static_cast<uint32_t>(std::stoul(recorded.rows[row].interval));
+            const uint32_t fixed = static_cast<uint32_t>(std::stoul(c.cmdInterval));
+            EXPECT_EQ(pauses[i], fixed > 0 ? fixed : own > 0 ? own : 40u);
+        }
+        EXPECT_EQ(static_cast<size_t>(b.Rows()), n) << "replayed commands are not listed";
+
+        // The loaded rate and driver are in force for the operator too, and
+        // the first command after a replay starts a new interval count.
+        const size_t sent = frames.size();
+        ticks.Advance(700);
+        b.Press(IDC_BTN_UP);
+        ASSERT_TRUE(b.WaitForRows(static_cast<int>(n) + 1));
+        ASSERT_TRUE(dome.WaitForFrames(sent + 1));
+        const DomeFrame up = dome.Frame(sent);
+        EXPECT_TRUE(RowShowsFrame(b.Row(static_cast<int>(n)), up));
+        EXPECT_EQ(b.Row(static_cast<int>(n)).interval, "0");
+        EXPECT_EQ(up.address, c.address);
+        EXPECT_EQ(Meaning(up), "tilt up speed 0x15");
+        b.Release(IDC_BTN_UP);
+        ASSERT_TRUE(dome.WaitForFrames(sent + 2));
+        EXPECT_EQ(Meaning(dome.Frame(sent + 1)), "stop");
+        dome.Stop();
+        EXPECT_EQ(dome.GarbageBytes(), 0u);
+    }
+}
+
+}  // namespace
