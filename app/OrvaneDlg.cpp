@@ -216,10 +216,10 @@ void COrvaneDlg::BuildTemplate() {
         {IDC_BTN_CLOSE, "CLOSE", 337, 60},
     }};
     std::map<int, CHoldButton*> holdById;
-    for (const HoldButtonSpec& spec : holds) {
-        holdById[spec.id] =
-            AddControl(spec.id, new CHoldButton(QString::fromLatin1(spec.caption), this), spec.x,
-                       spec.y, 36, 16);
+    for (const HoldButtonSpec& hold : holds) {
+        holdById[hold.id] =
+            AddControl(hold.id, new CHoldButton(QString::fromLatin1(hold.caption), this), hold.x,
+                       hold.y, 36, 16);
     }
     m_btnClose = holdById[IDC_BTN_CLOSE];
     m_btnOpen = holdById[IDC_BTN_OPEN];
