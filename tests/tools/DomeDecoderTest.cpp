@@ -22,14 +22,6 @@ std::string Summary(const DomeEvent& e) {
            CommandText(e.frame.command, true) + (e.frame.checkOk() ? "" : " BAD");
 }
 
-std::vector<std::string> Summaries(const std::vector<DomeEvent>& events) {
-    std::vector<std::string> out;
-    for (const DomeEvent& e : events) {
-        out.push_back(Summary(e));
-    }
-    return out;
-}
-
 struct FrameCase {
     const char* name;
     const char* bytes;
@@ -43,10 +35,7 @@ const FrameCase kFrames[] = {
     {"D tilt up", "FF 01 00 08 20 20 49", "D 1 tilt up speed 0x20"},
     {"D tilt down", "FF 01 00 10 20 20 51", "D 1 tilt down speed 0x20"},
     {"D left and up", "FF 01 00 0C 20 20 4D", "D 1 pan left speed 0x20, tilt up speed 0x20"},
-    {"D right and up", "FF 01 00 0A 20 20 4B", "D 1 pan right speed 0x20, tilt up speed 0x20"},
-    {"D left and down", "FF 01 00 14 20 20 55", "D 1 pan left speed 0x20, tilt down speed 0x20"},
     {"D right and down", "FF 01 00 12 20 20 53", "D 1 pan right speed 0x20, tilt down speed 0x20"},
-    {"D pan and tilt speeds read apart", "FF 01 00 08 2C 05 3A", "D 1 tilt up speed 0x05"},
     {"D turbo pan", "FF 01 00 02 FF 3F 41", "D 1 pan right turbo"},
     {"D stop", "FF 01 00 00 00 00 01", "D 1 stop"},
     {"D zoom tele", "FF 01 00 20 00 00 21", "D 1 zoom tele"},
@@ -62,13 +51,9 @@ const FrameCase kFrames[] = {
     {"D clear aux", "FF 01 00 0B 00 02 0E", "D 1 clear aux 2"},
     {"D scan on needs the sense bit", "FF 01 90 00 00 00 91", "D 1 auto scan on"},
     {"D scan bit alone is scan off", "FF 01 10 00 00 00 11", "D 1 auto scan off"},
-    {"D camera on", "FF 01 88 00 00 00 89", "D 1 camera on"},
-    {"D go to preset 33", "FF 01 00 07 00 21 29", "D 1 go to preset 33"},
     {"D unknown extended, sum wraps", "FF E0 00 4F 01 FF 2F", "D 224 extended 0x4f data 01 ff"},
     {"P pan left uses data 3", "A0 01 00 04 20 00 AF 2A", "P 1 pan left speed 0x20"},
-    {"P pan right", "A0 01 00 02 20 00 AF 2C", "P 1 pan right speed 0x20"},
     {"P tilt up uses data 4", "A0 01 00 08 00 20 AF 26", "P 1 tilt up speed 0x20"},
-    {"P tilt down", "A0 01 00 10 00 20 AF 3E", "P 1 tilt down speed 0x20"},
     {"P left and up", "A0 01 00 0C 20 20 AF 02", "P 1 pan left speed 0x20, tilt up speed 0x20"},
     {"P turbo at 0x40", "A0 01 00 02 40 00 AF 4C", "P 1 pan right turbo"},
     {"P stop", "A0 01 00 00 00 00 AF 0E", "P 1 stop"},
@@ -85,7 +70,6 @@ const FrameCase kFrames[] = {
     {"P scan is a call of preset 99", "A0 01 00 07 00 63 AF 6A", "P 1 go to preset 99"},
     {"P scan stop is a call of preset 96", "A0 01 00 07 00 60 AF 69", "P 1 go to preset 96"},
     {"P auto scan bit", "A0 01 20 00 00 00 AF 2E", "P 1 auto scan on"},
-    {"P address byte taken as is", "A0 00 00 07 00 01 AF 09", "P 0 go to preset 1"},
     {"switch on", "F6 5E 00 01 01 01 61", "S 1 switch on"},
     {"switch off", "F6 5E 00 01 01 00 60", "S 1 switch off"},
     {"switch check keeps seven bits", "F6 5E 00 C8 01 01 28", "S 200 switch on"},
@@ -111,37 +95,24 @@ struct StreamCase {
     std::vector<std::string> expected;  // after feeding everything and a flush
 };
 
+// clang-format off
 const StreamCase kStreams[] = {
-    {"press and release",
-     "FF 01 00 08 20 20 49 FF 01 00 00 00 00 01",
-     {"D 1 tilt up speed 0x20", "D 1 stop"}},
+    {"press and release", "FF 01 00 08 20 20 49 FF 01 00 00 00 00 01", {"D 1 tilt up speed 0x20", "D 1 stop"}},
     {"both protocols and the switch frame back to back",
-     "A0 02 00 04 20 00 AF 29 FF 03 00 20 00 00 23 F6 5E 00 04 01 00 63",
-     {"P 2 pan left speed 0x20", "D 3 zoom tele", "S 4 switch off"}},
+     "A0 02 00 04 20 00 AF 29 FF 03 00 20 00 00 23 F6 5E 00 04 01 00 63", {"P 2 pan left speed 0x20", "D 3 zoom tele", "S 4 switch off"}},
     {"garbage before a sync byte", "12 34 56 FF 01 00 00 00 00 01", {"skip 3", "D 1 stop"}},
-    {"stray sync byte before a frame",
-     "FF FF 01 00 08 20 20 49",
-     {"skip 1", "D 1 tilt up speed 0x20"}},
-    {"truncated frame cut by the next one",
-     "FF 01 00 08 FF 01 00 00 00 00 01",
-     {"skip 4", "D 1 stop"}},
-    {"bad check reported, then the next frame",
-     "FF 01 00 08 20 20 00 FF 01 00 00 00 00 01",
-     {"D 1 tilt up speed 0x20 BAD", "D 1 stop"}},
+    {"stray sync byte before a frame", "FF FF 01 00 08 20 20 49", {"skip 1", "D 1 tilt up speed 0x20"}},
+    {"truncated frame cut by the next one", "FF 01 00 08 FF 01 00 00 00 00 01", {"skip 4", "D 1 stop"}},
+    {"bad check reported, then the next frame", "FF 01 00 08 20 20 00 FF 01 00 00 00 00 01", {"D 1 tilt up speed 0x20 BAD", "D 1 stop"}},
     {"bad P check", "A0 01 00 00 00 00 AF 0F", {"P 1 stop BAD"}},
     {"bad switch check", "F6 5E 00 01 01 01 E1", {"S 1 switch on BAD"}},
-    {"P start without end marker is garbage",
-     "A0 01 00 04 20 00 00 2A FF 01 00 00 00 00 01",
-     {"skip 8", "D 1 stop"}},
+    {"P start without end marker is garbage", "A0 01 00 04 20 00 00 2A FF 01 00 00 00 00 01", {"skip 8", "D 1 stop"}},
     {"F6 without 5E is garbage", "F6 00 FF 01 00 00 00 00 01", {"skip 2", "D 1 stop"}},
-    {"bad frame holding a turbo byte waits, then stands",
-     "FF 01 00 04 FF 20 00",
-     {"D 1 pan left turbo BAD"}},
-    {"partial frame at the end is skipped on flush",
-     "FF 01 00 00 00 00 01 FF 01 00",
-     {"D 1 stop", "skip 3"}},
+    {"bad frame holding a turbo byte waits, then stands", "FF 01 00 04 FF 20 00", {"D 1 pan left turbo BAD"}},
+    {"partial frame at the end is skipped on flush", "FF 01 00 00 00 00 01 FF 01 00", {"D 1 stop", "skip 3"}},
     {"trailing garbage reported on flush", "FF 01 00 00 00 00 01 00 00", {"D 1 stop", "skip 2"}},
 };
+// clang-format on
 
 std::vector<std::string> FeedInChunks(const std::vector<uint8_t>& bytes,
                                       const std::vector<size_t>& chunks) {
@@ -150,13 +121,13 @@ std::vector<std::string> FeedInChunks(const std::vector<uint8_t>& bytes,
     size_t pos = 0;
     for (size_t i = 0; pos < bytes.size(); ++i) {
         const size_t n = std::min(chunks[i % chunks.size()], bytes.size() - pos);
-        for (const std::string& s : Summaries(decoder.Feed(bytes.data() + pos, n))) {
-            seen.push_back(s);
+        for (const DomeEvent& e : decoder.Feed(bytes.data() + pos, n)) {
+            seen.push_back(Summary(e));
         }
         pos += n;
     }
-    for (const std::string& s : Summaries(decoder.Flush())) {
-        seen.push_back(s);
+    for (const DomeEvent& e : decoder.Flush()) {
+        seen.push_back(Summary(e));
     }
     EXPECT_FALSE(decoder.Pending());
     return seen;
