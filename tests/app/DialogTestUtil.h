@@ -1,18 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "commandlist/CommandRecord.h"
-
 #include "console/ControlIds.h"
+#include "tests/support/TempDir.h"
 
 // The controls that need an open port, and those a running replay also
 // locks, written out here independently of the dialog's own tables.
@@ -34,41 +30,25 @@ inline std::vector<int> AllControlIds() {
     return ids;
 }
 
-namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/orvane-cfg-XXXXXX";
-        m_path = mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    std::string File(const char* name = "DomeConfig.cfg") const { return m_path + "/" + name; }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 using Bytes = std::vector<uint8_t>;
-
-inline void PutWord(Bytes& out, uint32_t word) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<uint8_t>(word >> (8 * i)));
-    }
-}
+inline const std::string kCfg = "DomeConfig.cfg";
 
 // A file built by hand from the layout: twelve words, then 16-byte records.
-inline Bytes FileBytes(const std::vector<int32_t>& words, const std::vector<Bytes>& frames,
-                       const std::vector<uint32_t>& intervals) {
+inline Bytes FileBytes(const std::vector<int32_t>& words,
+                       const std::vector<std::pair<Bytes, uint32_t>>& records) {
     Bytes out;
+    auto put = [&out](uint32_t w) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<uint8_t>(w >> (8 * i)));
+        }
+    };
     for (int32_t w : words) {
-        PutWord(out, static_cast<uint32_t>(w));
+        put(static_cast<uint32_t>(w));
     }
-    for (size_t i = 0; i < frames.size(); ++i) {
-        PutWord(out, intervals[i]);
-        PutWord(out, static_cast<uint32_t>(frames[i].size()));
-        Bytes data = frames[i];
+    for (const auto& [frame, interval] : records) {
+        put(interval);
+        put(static_cast<uint32_t>(frame.size()));
+        Bytes data = frame;
         data.resize(8, 0);
         out.insert(out.end(), data.begin(), data.end());
     }
@@ -79,17 +59,6 @@ inline Bytes FileBytes(const std::vector<int32_t>& words, const std::vector<Byte
 inline std::vector<int32_t> Header(int com, int baud, int data, int stop, int parity, int model,
                                    int address, int rate, int interval, int count) {
     return {0, com, baud, data, stop, parity, 0, model, address, rate, interval, count};
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline CommandRecord Record(const Bytes& frame, uint32_t interval) {

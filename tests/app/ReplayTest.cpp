@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -14,8 +13,8 @@
 
 namespace {
 
-// The replay thread's pause: recorded, then a short real sleep so the line
-// keeps pace and the thread never spins.
+// The replay thread's pause: recorded, then a short real sleep so the thread
+// never spins.
 std::mutex g_pauseMutex;
 std::vector<uint32_t> g_pauses;
 
@@ -65,46 +64,48 @@ protected:
     DialogHarness h{DialogOptions::WithReplaySleep(&RecordingSleep)};
 };
 
-TEST_F(Replay, FixedIntervalSendsTheRowsInOrderOverAndOver) {
-    AddRows({{kMenu, 0}, {kHome, 500}, {kTour, 9}});
-    h.Edit(IDC_EDIT_CMDINTERVAL)->setText("800");
-    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-    ASSERT_TRUE(Running());
-
-    Bytes expected;
+TEST_F(Replay, RowsGoOutInOrderPassAfterPassUntilStopped) {
+    struct Case {
+        const char* interval;
+        std::vector<uint32_t> pauses;  // of the first two passes
+    };
+    const Case cases[] = {{"800", {800, 800, 800, 800, 800, 800}},
+                          {"0", {40, 250, 1000, 40, 250, 1000}}};  // a row's 0 pauses 40
+    AddRows({{kMenu, 0}, {kHome, 250}, {kTour, 1000}});
+    Bytes twoPasses;
     for (int pass = 0; pass < 2; ++pass) {
         for (const Bytes* frame : {&kMenu, &kHome, &kTour}) {
-            expected.insert(expected.end(), frame->begin(), frame->end());
+            twoPasses.insert(twoPasses.end(), frame->begin(), frame->end());
         }
     }
-    EXPECT_EQ(h.pty().ReadPeer(expected.size()), expected);
-
-    EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Stop");
-    for (int id : AllControlIds()) {
-        const bool locked = (kPortGroup.count(id) || kReplayExtra.count(id)) && id != 1028;
-        EXPECT_EQ(h.Item(id)->isEnabled(), !locked) << "while running, control " << id;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.interval);
+        {
+            std::lock_guard<std::mutex> lock(g_pauseMutex);
+            g_pauses.clear();
+        }
+        h.Edit(IDC_EDIT_CMDINTERVAL)->setText(c.interval);
+        ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+        ASSERT_TRUE(Running());
+        EXPECT_EQ(h.pty().ReadPeer(twoPasses.size()), twoPasses);
+        ASSERT_TRUE(WaitForPauses(6));
+        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Stop");
+        for (int id : AllControlIds()) {
+            const bool locked = (kPortGroup.count(id) || kReplayExtra.count(id)) && id != 1028;
+            EXPECT_EQ(h.Item(id)->isEnabled(), !locked) << "while running, control " << id;
+        }
+        ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+        EXPECT_FALSE(Running());
+        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
+        for (int id : AllControlIds()) {
+            EXPECT_TRUE(h.Item(id)->isEnabled()) << "after the stop, control " << id;
+        }
+        const std::vector<uint32_t> pauses = Pauses();
+        EXPECT_EQ(pauses.size() % 3, 0u) << "the stop waits for the pass under way";
+        EXPECT_EQ(std::vector<uint32_t>(pauses.begin(), pauses.begin() + 6), c.pauses);
+        EXPECT_EQ(h.Rows(), 3) << "replayed commands are not listed";
+        h.pty().DrainPeer();
     }
-    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-    EXPECT_FALSE(Running());
-    EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
-    for (int id : AllControlIds()) {
-        EXPECT_TRUE(h.Item(id)->isEnabled()) << "after the stop, control " << id;
-    }
-    const std::vector<uint32_t> pauses = Pauses();
-    EXPECT_EQ(pauses.size() % 3, 0u) << "the stop waits for the pass under way";
-    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 800u), static_cast<long>(pauses.size()));
-    EXPECT_EQ(h.Rows(), 3) << "replayed commands are not listed";
-}
-
-TEST_F(Replay, ZeroIntervalUsesEachRowsOwnPause) {
-    AddRows({{kMenu, 0}, {kHome, 250}, {kTour, 1000}});
-    h.Edit(IDC_EDIT_CMDINTERVAL)->setText("0");
-    h.Click(IDC_BTN_AUTOSTART);
-    ASSERT_TRUE(WaitForPauses(6));
-    h.Click(IDC_BTN_AUTOSTART);
-    const std::vector<uint32_t> pauses = Pauses();
-    EXPECT_EQ(std::vector<uint32_t>(pauses.begin(), pauses.begin() + 6),
-              (std::vector<uint32_t>{40, 250, 1000, 40, 250, 1000}));
 }
 
 TEST_F(Replay, ASevenByteRowGoesOutAsEightOnPelcoP) {
@@ -136,8 +137,9 @@ TEST_F(Replay, SettingsChangesAndALoadStopARunningReplayFirst) {
         {"load", &COrvaneDlg::OnBrowse},
     };
     TempDir dir;
-    WriteFile(dir.File(), FileBytes(Header(0, 9, 3, 0, 0, 1, 1, 32, 800, 1), {kMenu}, {0}));
-    h.Edit(IDC_EDIT_CONFIGPATH)->setText(QString::fromStdString(dir.File()));
+    WriteWholeFile(dir.File(kCfg),
+                   FileBytes(Header(0, 9, 3, 0, 0, 1, 1, 32, 800, 1), {{kMenu, 0}}));
+    h.Edit(IDC_EDIT_CONFIGPATH)->setText(QString::fromStdString(dir.File(kCfg)));
     for (const auto& [what, handler] : cases) {
         AddRows({{kMenu, 0}});
         h.Click(IDC_BTN_AUTOSTART);
@@ -159,21 +161,6 @@ TEST_F(Replay, ShutDownDuringAReplay) {
     EXPECT_FALSE(Running());
     EXPECT_FALSE(h.dlg().m_pPtz || h.dlg().m_pMemFile || h.dlg().m_pTempBuffer);
     EXPECT_EQ(Pauses().size() % 2, 0u);
-}
-
-// Without a thread the stream stays as written, and no pass has to end first.
-TEST(ReplayStart, AListLongerThanTheBufferReplaysWhatFits) {
-    DialogHarness h(DialogOptions::FailingAt(CreationStep::ReplayThread));
-    ASSERT_TRUE(h.OpenPort());
-    const CommandRecord record = Record(kMenu, 5);
-    for (int i = 0; i < 131072; ++i) {
-        h.dlg().AppendCommandItem(record);
-    }
-    h.Click(IDC_BTN_AUTOSTART);
-    int32_t count = 0;
-    std::memcpy(&count, h.dlg().m_pTempBuffer.get() + 4, sizeof count);
-    EXPECT_EQ(count, 131071);
-    EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start") << "no thread, no replay";
 }
 
 }  // namespace
