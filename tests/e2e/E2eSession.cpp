@@ -12,43 +12,29 @@ std::atomic<ReplayPacer*> g_pacer{nullptr};
 
 ::testing::AssertionResult RowShowsFrame(const CommandRowTexts& row, const DomeFrame& frame) {
     const std::string bytes = HexBytes(frame.bytes);
-    if (row.message != bytes) {
-        return ::testing::AssertionFailure() << "row " << row.id << " shows \"" << row.message
-                                             << "\", the dome got \"" << bytes << "\"";
-    }
-    if (row.size != std::to_string(frame.bytes.size())) {
+    const std::string size = std::to_string(frame.bytes.size());
+    if (row.message != bytes || row.size != size || !frame.checkOk()) {
         return ::testing::AssertionFailure()
-               << "row " << row.id << " gives size " << row.size << " for " << bytes;
-    }
-    if (!frame.checkOk()) {
-        return ::testing::AssertionFailure() << "bad check byte in " << bytes;
+               << "row " << row.id << " shows \"" << row.message << "\" size " << row.size
+               << ", the dome got \"" << bytes << "\" check " << frame.checkOk();
     }
     return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult ListedAndReceived(DialogHarness& h, const DomePeer& dome, int index,
                                              uint8_t address, const std::string& meaning) {
-    if (!h.WaitForRows(index + 1)) {
-        return ::testing::AssertionFailure() << "row " << index << " never listed";
-    }
-    if (!dome.WaitForFrames(static_cast<size_t>(index) + 1)) {
-        return ::testing::AssertionFailure() << "frame " << index << " never reached the dome";
+    if (!h.WaitForRows(index + 1) || !dome.WaitForFrames(static_cast<size_t>(index) + 1)) {
+        return ::testing::AssertionFailure() << "row or frame " << index << " never came";
     }
     const DomeFrame frame = dome.Frame(static_cast<size_t>(index));
     const ::testing::AssertionResult same = RowShowsFrame(h.Row(index), frame);
-    if (!same) {
-        return same;
-    }
-    if (frame.address != address) {
-        return ::testing::AssertionFailure() << HexBytes(frame.bytes) << " went to address "
-                                             << int{frame.address} << ", not " << int{address};
-    }
-    if (Meaning(frame) != meaning) {
+    if (same && (frame.address != address || Meaning(frame) != meaning)) {
         return ::testing::AssertionFailure()
                << "the dome read " << HexBytes(frame.bytes) << " as \"" << Meaning(frame)
-               << "\", not \"" << meaning << "\"";
+               << "\" to " << int{frame.address} << ", not \"" << meaning << "\" to "
+               << int{address};
     }
-    return ::testing::AssertionSuccess();
+    return same;
 }
 
 ReplayPacer::ReplayPacer() {

@@ -36,8 +36,6 @@ class ReplayPacer {
 public:
     ReplayPacer();
     ~ReplayPacer();
-    ReplayPacer(const ReplayPacer&) = delete;
-    ReplayPacer& operator=(const ReplayPacer&) = delete;
 
     // The function to hand to the dialog.
     static void Sleep(uint32_t ms);

