@@ -863,7 +863,9 @@ void COrvaneDlg::OnSave() {
     }
     m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(*folder)) + QLatin1Char('/') +
                       QString::fromLatin1(kCommandListFileName);
-    UpdateData(false);
+    // Only the path field is rewritten: numbers typed since the last read are
+    // what the operator means to save, not the members' older values.
+    m_editConfigPath->setText(m_strConfigPath);
     UpdateData(true);
     if (!m_pTempFile) {
         return;

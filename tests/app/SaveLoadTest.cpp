@@ -56,11 +56,13 @@ TEST(SaveLoad, SaveWritesTheLayoutByteForByte) {
                         {{{0xff, 0x11, 0x00, 0x07, 0x00, 0x5f, 0x77}, 0},
                          {{0xff, 0x11, 0x00, 0x07, 0x00, 0x22, 0x3a}, 120}}));
     h.Click(IDC_BTN_CLEAR);
+    h.Edit(IDC_EDIT_CMDINTERVAL)->setText("450");  // typed, then saved straight away
     h.prompter().folderAnswers.push_back(dir.path());
     ASSERT_TRUE(h.Click(IDC_BTN_SAVE));
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)),
-              FileBytes(Header(2, 9, 2, 1, 2, 0, 17, 50, 300, 0), {}))
-        << "an empty list saves the 48-byte header alone";
+              FileBytes(Header(2, 9, 2, 1, 2, 0, 17, 50, 450, 0), {}))
+        << "an empty list saves the 48-byte header alone, with the interval as typed";
+    EXPECT_EQ(h.Edit(IDC_EDIT_CMDINTERVAL)->text(), "450");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1)
