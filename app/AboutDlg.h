@@ -6,6 +6,6 @@
 class CAboutDlg : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 };

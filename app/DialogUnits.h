@@ -7,7 +7,7 @@
 // Dialog units: a quarter of the font's average character width across, an
 // eighth of its height down, so the template's layout scales with the font.
 class DialogUnits {
-  public:
+public:
     explicit DialogUnits(const QFont& font);
 
     int X(int dlu) const;
@@ -15,7 +15,7 @@ class DialogUnits {
     QRect Rect(int x, int y, int width, int height) const;
     QSize Size(int width, int height) const;
 
-  private:
+private:
     int m_baseX;
     int m_baseY;
 };

@@ -2,7 +2,7 @@
 
 // The program: runs the main dialog modally and ends when it closes.
 class COrvaneApp {
-  public:
+public:
     // Always false: the program ends with the dialog, there is no other loop.
     bool InitInstance();
 };

@@ -50,7 +50,7 @@ using CreationHook = std::function<bool(CreationStep)>;
 class COrvaneDlg : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     static constexpr uint32_t kTempBufferSize = 0x200000;
     // Keys of EnableControls.
     static constexpr uint32_t kPortGroup = 1025;
@@ -84,7 +84,7 @@ class COrvaneDlg : public QDialog {
     void AppendCommandItem(CommandRecord record);
     void EmptyCommandList();
 
-  public slots:
+public slots:
     void OnSysCommand(uint32_t id);
     void OnOpenPort();
     void OnSelchangePtzAddress();
@@ -112,7 +112,7 @@ class COrvaneDlg : public QDialog {
     void OnOK();
     void OnCancel();
 
-  public:
+public:
     std::unique_ptr<CSerialPort> m_pSerialPort;
     std::unique_ptr<PtzBase> m_pPtz;
     std::unique_ptr<CxIOFile> m_pTempFile;
@@ -155,12 +155,12 @@ class COrvaneDlg : public QDialog {
     uint32_t m_nCtrlRate;
     QIcon m_hIcon;
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void done(int result) override;
 
-  private:
+private:
     void BuildTemplate();
     template <typename Widget>
     Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);

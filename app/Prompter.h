@@ -8,7 +8,7 @@ enum class PromptIcon { None, Information, Warning };
 // Every modal prompt of the main dialog goes through here, so that tests can
 // answer them without a display.
 class IPrompter {
-  public:
+public:
     virtual ~IPrompter() = default;
 
     // A message box with one OK button.

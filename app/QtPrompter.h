@@ -6,7 +6,7 @@ class QWidget;
 
 // The program's prompts: modal Qt dialogs owned by `owner`.
 class QtPrompter : public IPrompter {
-  public:
+public:
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
 
     void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
@@ -15,6 +15,6 @@ class QtPrompter : public IPrompter {
                                         const std::string& filter) override;
     std::optional<std::string> ChooseFolder(const std::string& title) override;
 
-  private:
+private:
     QWidget* m_owner;
 };

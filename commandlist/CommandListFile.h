@@ -12,11 +12,11 @@ class CxIOFile;
 // then n 16-byte records; little-endian, no magic or version.
 struct PortBlock {
     int32_t reserved;
-    int32_t comIndex;     // 0 = COM1 ... 7 = COM8
-    int32_t baudIndex;    // 0 = 110 ... 12 = 921600
-    int32_t dataBitIndex; // 0 = 5 ... 3 = 8
-    int32_t stopBitIndex; // 0 = 1, 1 = 2
-    int32_t parityIndex;  // 0 = N, 1 = E, 2 = O
+    int32_t comIndex;      // 0 = COM1 ... 7 = COM8
+    int32_t baudIndex;     // 0 = 110 ... 12 = 921600
+    int32_t dataBitIndex;  // 0 = 5 ... 3 = 8
+    int32_t stopBitIndex;  // 0 = 1, 1 = 2
+    int32_t parityIndex;   // 0 = N, 1 = E, 2 = O
 };
 static_assert(sizeof(PortBlock) == 24);
 

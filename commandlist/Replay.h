@@ -21,7 +21,8 @@ inline constexpr uint32_t kDefaultReplayPauseMs = 40;
 // Writes the stream from position 0. Only as many records as fit the stream's
 // size are written (the stream never grows a buffer it was given), and the
 // header's count says how many. False when the header cannot be written.
-bool WriteReplayStream(CxFile& stream, uint32_t interval, const std::vector<CommandRecord>& records);
+bool WriteReplayStream(CxFile& stream, uint32_t interval,
+                       const std::vector<CommandRecord>& records);
 
 using ReplaySleep = void (*)(uint32_t ms);
 

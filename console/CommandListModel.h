@@ -12,7 +12,7 @@
 class CommandListModel : public QAbstractTableModel {
     Q_OBJECT
 
-  public:
+public:
     enum Column { ColumnId, ColumnMessage, ColumnSize, ColumnInterval, ColumnCount };
 
     explicit CommandListModel(QObject* parent = nullptr);
@@ -33,6 +33,6 @@ class CommandListModel : public QAbstractTableModel {
     // The text of one cell, as the list shows it; empty outside the list.
     std::string ItemText(int row, int column) const;
 
-  private:
+private:
     std::vector<CommandRowTexts> m_rows;
 };

@@ -21,11 +21,11 @@ extern uint32_t* g_pLastCmdTick;    // the dialog's m_dwLastCmdTick, or null
 // over whole under a lock, so the log never lists half an old and half a new
 // record.
 class LastCommandSlot {
-  public:
+public:
     void Store(const CommandRecord& record);
     CommandRecord Load() const;
 
-  private:
+private:
     mutable std::mutex m_mutex;
     CommandRecord m_record{};
 };

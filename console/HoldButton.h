@@ -8,13 +8,13 @@
 class CHoldButton : public QPushButton {
     Q_OBJECT
 
-  public:
+public:
     explicit CHoldButton(const QString& caption, QWidget* parent = nullptr);
 
     // 0 to 13, the operation code of the press; assigned by the dialog.
     int m_nCode = -1;
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -19,7 +19,8 @@ bool Semaphore::Release() {
 
 Semaphore::WaitResult Semaphore::WaitFor(uint32_t timeoutMs) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_count > 0; })) {
+    if (!m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [this] { return m_count > 0; })) {
         return WaitResult::Timeout;
     }
     --m_count;

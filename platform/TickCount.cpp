@@ -12,8 +12,8 @@ std::atomic<TickSource> g_tickSource{nullptr};
 uint32_t MonotonicTickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                        static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    const uint64_t ms =
+        static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
 }
 
@@ -26,4 +26,6 @@ TickSource SetTickSource(TickSource source) {
     return g_tickSource.exchange(source, std::memory_order_acq_rel);
 }
 
-void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -12,7 +12,7 @@
 // One simulated dome. Its clock is whatever the caller passes in (time since
 // the virtual dome started), so the motion can be checked without sleeping.
 class DomeCamera {
-  public:
+public:
     using Time = std::chrono::milliseconds;
 
     struct Position {
@@ -55,7 +55,7 @@ class DomeCamera {
     const std::set<uint8_t>& auxOn() const { return m_aux; }
     std::optional<Position> preset(uint8_t id) const;
 
-  private:
+private:
     void ApplyStandard(const DomeCommand& c);
     std::string ApplyExtended(const DomeCommand& c);
 

@@ -22,7 +22,7 @@ struct DomeEvent {
 // a sync byte; when a good frame starts inside it, the bytes before that one
 // are skipped instead. Otherwise the bad frame is reported as received.
 class DomeDecoder {
-  public:
+public:
     static constexpr size_t kSampleSize = 16;
 
     std::vector<DomeEvent> Feed(const uint8_t* data, size_t size);
@@ -33,7 +33,7 @@ class DomeDecoder {
 
     bool Pending() const { return !m_buffer.empty() || m_skipped > 0; }
 
-  private:
+private:
     enum class Match { None, NeedMore, Frame };
     struct Candidate {
         Match match = Match::None;

@@ -6,7 +6,7 @@
 // serial device. A slave descriptor stays open here, so the master does not
 // see EIO while the program under test closes and reopens the port.
 class DomePort {
-  public:
+public:
     DomePort() = default;
     ~DomePort();
     DomePort(const DomePort&) = delete;
@@ -23,7 +23,7 @@ class DomePort {
     // Leaves it alone while anyone holds the port's lock.
     void ReleaseStaleExclusive();
 
-  private:
+private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_slavePath;
@@ -31,7 +31,7 @@ class DomePort {
 
 // The "COMn" entry of the port map, pointing at the dome's pty.
 class PortLink {
-  public:
+public:
     PortLink() = default;
     ~PortLink() { Remove(); }
     PortLink(const PortLink&) = delete;
@@ -46,7 +46,7 @@ class PortLink {
 
     const std::string& path() const { return m_path; }
 
-  private:
+private:
     std::string m_path;
     std::string m_target;
 };

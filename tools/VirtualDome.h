@@ -13,7 +13,7 @@
 // The decoder and one camera per bus address, turning received bytes into
 // log lines. Time is passed in, so the whole dome runs without a clock.
 class VirtualDome {
-  public:
+public:
     explicit VirtualDome(bool json) : m_json(json) {}
 
     // Lines (without line ends) for the events these bytes complete.
@@ -25,7 +25,7 @@ class VirtualDome {
     // The camera at an address, or null before a frame reached it.
     const DomeCamera* Camera(uint8_t address) const;
 
-  private:
+private:
     std::vector<std::string> Report(const std::vector<DomeEvent>& events, DomeTime now);
 
     bool m_json;

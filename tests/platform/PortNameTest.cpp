@@ -16,7 +16,8 @@ protected:
         m_dir = tmpl;
         const char* old = getenv("XDG_CONFIG_HOME");
         m_hadOld = old != nullptr;
-        if (m_hadOld) m_old = old;
+        if (m_hadOld)
+            m_old = old;
         setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
     }
     void TearDown() override {

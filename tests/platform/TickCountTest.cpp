@@ -4,7 +4,9 @@
 
 namespace {
 uint32_t g_fake = 0;
-uint32_t FakeTicks() { return g_fake; }
+uint32_t FakeTicks() {
+    return g_fake;
+}
 }  // namespace
 
 TEST(TickCount, InjectedSourceIsUsedAndRestored) {

@@ -30,7 +30,9 @@ PtyPair::PtyPair() {
     m_slavePath = name;
 }
 
-PtyPair::~PtyPair() { Vanish(); }
+PtyPair::~PtyPair() {
+    Vanish();
+}
 
 void PtyPair::Vanish() {
     if (m_master >= 0) {

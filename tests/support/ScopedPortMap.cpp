@@ -42,4 +42,6 @@ bool ScopedPortMap::Link(unsigned portNumber, const std::string& device) {
     return ::symlink(device.c_str(), link.c_str()) == 0;
 }
 
-void ScopedPortMap::Unlink(unsigned portNumber) { ::unlink(PortMapPath(portNumber).c_str()); }
+void ScopedPortMap::Unlink(unsigned portNumber) {
+    ::unlink(PortMapPath(portNumber).c_str());
+}
