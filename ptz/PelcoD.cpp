@@ -38,16 +38,6 @@ constexpr PtzCommand kIrises[] = {
     {PTZ_IRIS_STOP, {0x00, 0x00, 0, 0}, A::kNone},
 };
 
-constexpr PtzCommand kPresets[] = {
-    {PTZ_PRESET_SET, {0x00, 0x03, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CALL, {0x00, 0x07, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR2, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR3, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_AUX_SET, {0x00, 0x09, 0, 0}, A::kSecond},
-    {PTZ_AUX_CLEAR, {0x00, 0x0B, 0, 0}, A::kSecond},
-};
-
 // Scan on sets the sense bit with the scan bit; scan off is the scan bit alone.
 constexpr PtzCommand kAutos[] = {
     {PTZ_AUTO_SCAN_ON, {0x90, 0x00, 0, 0}, A::kNone},
@@ -89,7 +79,7 @@ int PelcoD::SendRow(const PtzCommand* row, uint8_t first, uint8_t second) {
 }
 
 int PelcoD::PresetAction(uint32_t op, uint32_t id) {
-    return SendRow(FindCommand(kPresets, op), 0, LowByte(id));
+    return SendRow(FindCommand(kPresetCommands, op), 0, LowByte(id));
 }
 
 int PelcoD::Action(int direction, uint32_t speed1, uint32_t speed2) {

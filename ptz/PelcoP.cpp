@@ -40,16 +40,6 @@ constexpr PtzCommand kIrises[] = {
     {PTZ_IRIS_STOP, {0x00, 0x00, 0, 0}, A::kNone},
 };
 
-constexpr PtzCommand kPresets[] = {
-    {PTZ_PRESET_SET, {0x00, 0x03, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CALL, {0x00, 0x07, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR2, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_PRESET_CLEAR3, {0x00, 0x05, 0, 0}, A::kSecond},
-    {PTZ_AUX_SET, {0x00, 0x09, 0, 0}, A::kSecond},
-    {PTZ_AUX_CLEAR, {0x00, 0x0B, 0, 0}, A::kSecond},
-};
-
 // Pelco-P domes run their scans as presets: 99 starts the scan, 96 stops it.
 constexpr PtzCommand kAutos[] = {
     {PTZ_AUTO_SCAN_ON, {0x00, 0x07, 0x00, 99}, A::kNone},
@@ -95,7 +85,7 @@ int PelcoP::SendRow(const PtzCommand* row, uint8_t first, uint8_t second) {
 }
 
 int PelcoP::PresetAction(uint32_t op, uint32_t id) {
-    return SendRow(FindCommand(kPresets, op), 0, LowByte(id));
+    return SendRow(FindCommand(kPresetCommands, op), 0, LowByte(id));
 }
 
 int PelcoP::Action(int direction, uint32_t, uint32_t speed2) {
