@@ -5,24 +5,13 @@
 #include <thread>
 
 #include "commandlist/Replay.h"
-#include "ptz/PtzBase.h"
 #include "stream/CxMemFile.h"
+#include "tests/support/NullDriver.h"
 
 namespace {
 
 // Records the frames; clears the run flag when frame `stopAfter` goes out.
-struct FakeDriver : PtzBase {
-    FakeDriver() : PtzBase(nullptr, 1) {}
-    int PresetAction(uint32_t, uint32_t) override { return 0; }
-    int Action(int, uint32_t, uint32_t) override { return 0; }
-    int Iris(uint32_t, uint32_t) override { return 0; }
-    int Zoom(uint32_t, uint32_t) override { return 0; }
-    int Focus(uint32_t, uint32_t) override { return 0; }
-    int Auto(uint32_t, uint32_t) override { return 0; }
-    int Switch(uint32_t, uint32_t) override { return 0; }
-    int Stop() override { return 0; }
-    int Shot() override { return 0; }
-    int ManualAction(uint8_t, uint8_t, uint8_t, uint8_t) override { return 0; }
+struct FakeDriver : NullDriver {
     int AutoAction(const uint8_t* frame, uint32_t length) override {
         frames.emplace_back(frame, frame + length);
         if (++sent == stopAfter)
