@@ -1,55 +1,42 @@
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "commandlist/CommandListFile.h"
 #include "commandlist/CommandRow.h"
 #include "stream/CxIOFile.h"
+#include "tests/support/ListFileBytes.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
 const std::vector<CommandRecord> kRecords = {RecordFromRow("ff 01 00 08 20 20 49", "7", "0"),
                                              RecordFromRow("a0 01 00 08 00 20 af 26", "8", "-5"),
                                              {1, 7, {1}},
                                              {2, 7, {2}},
                                              {3, 7, {3}}};
 
-// Written from the layout: twelve words, then `records` of kRecords, cut to `length`.
+// Twelve header words, then `records` of kRecords, cut to `length`.
 Bytes Built(int32_t count, size_t records, size_t length = SIZE_MAX) {
-    Bytes out;
-    for (int32_t w : {0, 2, 9, 3, 1, 2, 0, 1, 224, 32, 800, count}) {
-        for (int shift = 0; shift < 32; shift += 8)
-            out.push_back(uint8_t(uint32_t(w) >> shift));
-    }
-    const auto* p = reinterpret_cast<const uint8_t*>(kRecords.data());
-    out.insert(out.end(), p, p + records * 16);
+    Bytes out = ListFileBytes({0, 2, 9, 3, 1, 2, 0, 1, 224, 32, 800, count},
+                              {kRecords.begin(), kRecords.begin() + records});
     out.resize(std::min(length, out.size()));
     return out;
 }
 
 struct CommandListFileTest : testing::Test {
-    void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+    // Empties the folder between table rows.
+    void Clear() {
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            fs::remove_all(entry.path());
     }
-    void TearDown() override { fs::remove_all(dir); }
-    void Put(const Bytes& b) {
-        std::ofstream(path, std::ios::binary).write((const char*)b.data(), long(b.size()));
-    }
-    Bytes Get() {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
+    void Put(const Bytes& b) { ASSERT_TRUE(WriteWholeFile(path, b)); }
+    Bytes Get() { return ReadWholeFile(path); }
     // The records loaded, or -1 when refused with the outputs untouched.
     int Load() {
         CommandListHeader h = header;
@@ -60,8 +47,8 @@ struct CommandListFileTest : testing::Test {
         return ok ? int(loaded.size()) : -1;
     }
 
-    fs::path dir = fs::path(testing::TempDir()) / ("orvane-cmdlist-" + std::to_string(getpid()));
-    std::string path = (dir / kCommandListFileName).string();
+    TempDir dir;
+    std::string path = dir.File(kCommandListFileName);
     CxIOFile file;
     CommandListHeader header{{7, 2, 9, 3, 1, 2}, {7, 1, 224}, 32, 800, 99};
     std::vector<CommandRecord> loaded;
@@ -123,20 +110,20 @@ TEST_F(CommandListFileTest, FailedSaveKeepsTheOldFileAndNoTemporary) {
                 {"close fails to flush", nullptr, 100, 10},
                 {"a write fails", nullptr, 4096, 1000}};
     for (auto& r : rows) {
-        SetUp();
+        Clear();
         Put(Built(2, 2));
         rlimit previous, limit;
         getrlimit(RLIMIT_FSIZE, &previous);
         limit = {r.limit, previous.rlim_max};
         auto handler = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed test
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        const bool saved = SaveCommandList(file, r.target ? (dir / r.target).string() : path,
-                                           header, std::vector<CommandRecord>(r.records));
+        const bool saved = SaveCommandList(file, r.target ? dir.File(r.target) : path, header,
+                                           std::vector<CommandRecord>(r.records));
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, handler);
         EXPECT_FALSE(saved) << r.what;
         EXPECT_EQ(Get(), Built(2, 2)) << r.what;
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << r.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << r.what;
     }
     CxIOFile busy(stdin);
     EXPECT_FALSE(SaveCommandList(busy, path, header, {})) << "stream holds a file";

@@ -1,28 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "commandlist/Replay.h"
 #include "stream/CxMemFile.h"
-#include "tests/support/NullDriver.h"
+#include "tests/support/RecordingDriver.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
-
-// Records the frames; clears the run flag when frame `stopAfter` goes out.
-struct FakeDriver : NullDriver {
-    int AutoAction(const uint8_t* frame, uint32_t length) override {
-        frames.emplace_back(frame, frame + length);
-        if (++sent == stopAfter)
-            run.store(0);
-        return 0;
-    }
-    std::vector<std::vector<uint8_t>> frames;
-    std::atomic<size_t> sent{0};
-    size_t stopAfter = 0;
-    std::atomic<int> run{1};
-};
 
 std::vector<uint32_t> g_pauses;
 std::atomic<int>* g_stopOnThirdPause = nullptr;
@@ -49,7 +35,7 @@ TEST(Replay, PausesOrderAndWholePasses) {
         uint8_t buffer[64];
         CxMemFile stream(buffer, 64);
         ASSERT_TRUE(WriteReplayStream(stream, r.interval, kRows));
-        FakeDriver driver;
+        RecordingDriver driver;
         driver.stopAfter = r.stopAfter;
         g_pauses.clear();
         RunReplay(&driver, stream, driver.run, &Pause);
@@ -72,7 +58,7 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
         uint8_t buffer[8] = {};
         CxMemFile stream(buffer, r.size);
         WriteReplayStream(stream, 800, {});
-        FakeDriver driver;
+        RecordingDriver driver;
         g_pauses.clear();
         g_stopOnThirdPause = &driver.run;
         RunReplay(&driver, stream, driver.run, &Pause);
@@ -104,12 +90,9 @@ TEST(Replay, StopsFromAnotherThreadAfterTheRunningPass) {
     uint8_t buffer[64];
     CxMemFile stream(buffer, 64);
     ASSERT_TRUE(WriteReplayStream(stream, 1, kRows));
-    FakeDriver driver;
+    RecordingDriver driver;
     std::thread replay([&] { RunReplay(&driver, stream, driver.run, nullptr); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (driver.sent < 4 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitUntil([&] { return driver.sent >= 4; });
     driver.run.store(0);
     replay.join();
     EXPECT_GE(driver.frames.size(), 4u);

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "platform/Semaphore.h"
 #include "platform/TickCount.h"
-#include "tests/console/FakeDriver.h"
+#include "tests/support/NullDriver.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ protected:
         g_pLastCmdTick = nullptr;
     }
     uint32_t m_lastTick = 0;
-    FakeDriver m_driver;
+    NullDriver m_driver;
 };
 
 TEST_F(RecordTest, IntervalIsTheTimeSinceThePreviousCommand) {
@@ -121,14 +121,10 @@ TEST(LogThreadProc, ListsOnlyTheLatestOfTwoCommandsForOneWakeUp) {
             rows.push_back(r.dwInterval);
         });
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    auto listed = [&] {
+    WaitUntil([&] {
         std::lock_guard<std::mutex> lock(mutex);
         return !rows.empty();
-    };
-    while (!listed() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    });
     run = 0;
     log.join();
     EXPECT_EQ(rows, std::vector<uint32_t>{2});

@@ -96,8 +96,8 @@ void Check(const Row& row, uint32_t address, const Bytes& cmd, bool refused,
         EXPECT_EQ(fresh.Buffer()[0], 0) << "a new driver's buffer was written";
         EXPECT_EQ(LastHex(used), before);
     } else {
-        EXPECT_EQ(LastHex(fresh), Hex(frame(address, cmd)));
-        EXPECT_EQ(LastHex(used), Hex(frame(address, cmd)));
+        EXPECT_EQ(LastHex(fresh), ToHex(frame(address, cmd)));
+        EXPECT_EQ(LastHex(used), ToHex(frame(address, cmd)));
     }
 }
 

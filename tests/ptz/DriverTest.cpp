@@ -54,7 +54,7 @@ TEST(DriverTest, PelcoDNewAddressChangesOnlyAddressAndCheckByte) {
         const Bytes first(d.Buffer() + 2, d.Buffer() + 6);
         d.SetAddress(224);
         call(d);
-        EXPECT_EQ(LastHex(d), Hex(PelcoDFrame(224, first)));
+        EXPECT_EQ(LastHex(d), ToHex(PelcoDFrame(224, first)));
     }
 }
 
@@ -89,7 +89,7 @@ TEST(DriverTest, CopyBufferAndDeviceType) {
         EXPECT_EQ(ptz.CopyBuffer(c.nullDest ? nullptr : dest, size), c.result);
         EXPECT_EQ(size, c.sizeAfter);
         const Bytes copied(dest, dest + c.frameLen);
-        EXPECT_EQ(Hex(copied), c.result == 1 ? LastHex(ptz) : Hex(Bytes(c.frameLen, kFill)));
+        EXPECT_EQ(ToHex(copied), c.result == 1 ? LastHex(ptz) : ToHex(Bytes(c.frameLen, kFill)));
         EXPECT_EQ(dest[c.frameLen], kFill) << "wrote past the frame";
     }
     EXPECT_EQ(PelcoD(nullptr, 1).GetDeviceType(), 0);

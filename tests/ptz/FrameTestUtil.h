@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "ptz/PtzBase.h"
+#include "tests/support/Hex.h"
 
 // Expected frames are built here, independently of the drivers' own check
 // byte code, and compared as hex text so that a failure shows both frames.
@@ -19,18 +19,8 @@ using Call = int (*)(PtzBase&);
 // One driver call as plain data for the tables.
 #define PTZ_CALL(expr) [](PtzBase& p) { return p.expr; }
 
-inline std::string Hex(const Bytes& bytes) {
-    std::string out;
-    for (uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X ", b);
-        out += cell;
-    }
-    return out.empty() ? out : out.substr(0, out.size() - 1);
-}
-
 inline std::string LastHex(const PtzBase& ptz) {
-    return Hex(Bytes(ptz.Buffer(), ptz.Buffer() + ptz.BufferLen()));
+    return ToHex(Bytes(ptz.Buffer(), ptz.Buffer() + ptz.BufferLen()));
 }
 
 inline Bytes PelcoDFrame(uint32_t address, const Bytes& cmd) {

@@ -50,7 +50,7 @@ TEST(PtzLineTest, FramesReachThePeerByteForByteOnlyWhileOpen) {
         SCOPED_TRACE(s.frame);
         EXPECT_EQ(s.call(s.ptz), 0);
         // One frame at a time: the port's mailbox holds only the latest.
-        EXPECT_EQ(Hex(pty.ReadPeer(s.ptz.BufferLen())), s.frame);
+        EXPECT_EQ(ToHex(pty.ReadPeer(s.ptz.BufferLen())), s.frame);
     }
-    EXPECT_EQ(Hex(pty.DrainPeer()), "") << "more than the frames reached the line";
+    EXPECT_EQ(ToHex(pty.DrainPeer()), "") << "more than the frames reached the line";
 }

@@ -17,6 +17,7 @@
 #include "tests/serial/SerialPortProbe.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -30,18 +31,6 @@ constexpr auto kDeadline = 10s;
 const Bytes kUp{0xFF, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
 const Bytes kStop{0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
 const Bytes kLeft{0xFF, 0x01, 0x00, 0x04, 0x20, 0x00, 0x25};
-
-template <typename Pred>
-bool WaitUntil(Pred pred) {
-    const auto end = std::chrono::steady_clock::now() + kDeadline;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 // What the receive callback was handed, and how much input was still queued
 // at that moment.

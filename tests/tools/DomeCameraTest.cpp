@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/HexBytes.h"
+#include "tests/support/Hex.h"
 #include "tools/DomeCamera.h"
 #include "tools/DomeFrame.h"
 
@@ -13,7 +13,7 @@ namespace {
 using Ms = std::chrono::milliseconds;
 
 DomeCommand Command(const std::string& hex) {
-    const std::vector<uint8_t> bytes = Hex(hex);
+    const std::vector<uint8_t> bytes = FromHex(hex);
     const DomeProtocol protocol = bytes[0] == kPelcoPStart  ? DomeProtocol::PelcoP
                                   : bytes[0] == kSwitchSync ? DomeProtocol::Switch
                                                             : DomeProtocol::PelcoD;

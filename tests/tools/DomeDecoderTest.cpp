@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/HexBytes.h"
+#include "tests/support/Hex.h"
 #include "tools/DomeDecoder.h"
 #include "tools/DomeReport.h"
 
@@ -79,7 +79,7 @@ const FrameCase kFrames[] = {
 TEST(DomeDecoder, DecodesEveryFrameKind) {
     for (const FrameCase& c : kFrames) {
         SCOPED_TRACE(c.name);
-        const std::vector<uint8_t> bytes = Hex(c.bytes);
+        const std::vector<uint8_t> bytes = FromHex(c.bytes);
         DomeDecoder decoder;
         const std::vector<DomeEvent> events = decoder.Feed(bytes.data(), bytes.size());
         ASSERT_EQ(events.size(), 1u);
@@ -141,7 +141,7 @@ TEST(DomeDecoder, StreamsDecodeTheSameHoweverSplit) {
         {6, 1},
     };
     for (const StreamCase& c : kStreams) {
-        const std::vector<uint8_t> bytes = Hex(c.bytes);
+        const std::vector<uint8_t> bytes = FromHex(c.bytes);
         for (const auto& split : splits) {
             SCOPED_TRACE(std::string(c.name) + ", first chunk " + std::to_string(split[0]));
             EXPECT_EQ(FeedInChunks(bytes, split), c.expected);
@@ -164,7 +164,7 @@ TEST(DomeDecoder, HoldsBackOnlyWhatIsUndecided) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        const std::vector<uint8_t> bytes = Hex(r.bytes);
+        const std::vector<uint8_t> bytes = FromHex(r.bytes);
         DomeDecoder decoder;
         EXPECT_EQ(decoder.Feed(bytes.data(), bytes.size()).size(), r.beforeFlush);
         EXPECT_EQ(decoder.Pending(), r.beforeFlush == 0);

@@ -7,31 +7,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/PortName.h"
 #include "tests/support/ScopedPortMap.h"
+#include "tests/support/WaitUntil.h"
 
 extern char** environ;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-constexpr auto kDeadline = std::chrono::seconds(10);
-
-template <typename Done>
-bool WaitFor(Done done) {
-    for (const auto until = Clock::now() + kDeadline; Clock::now() < until;) {
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 // The real orvane-vdome, standard output and error on one pipe; killed if a
 // test ends before it did.
@@ -74,7 +60,7 @@ public:
     // The exit code, or -1 when it did not end before the deadline.
     int Wait() {
         int status = 0;
-        if (!WaitFor([&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; })) {
+        if (!WaitUntil([&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; })) {
             return -1;
         }
         m_pid = -1;
@@ -84,7 +70,7 @@ public:
     // The next line of output, or empty at the deadline or end of output.
     std::string ReadLine() {
         size_t end = std::string::npos;
-        WaitFor([&] {
+        WaitUntil([&] {
             char chunk[512];
             const ssize_t n = read(m_out, chunk, sizeof chunk);
             m_buf.append(chunk, static_cast<size_t>(std::max<ssize_t>(n, 0)));
@@ -125,7 +111,7 @@ TEST(VdomeProcess, OwnsThePortLinkAndDecodesFramesAsJson) {
     }
     Vdome vdome({"--json", "--port", "6", "--force"});
     ASSERT_TRUE(vdome.started());
-    ASSERT_TRUE(WaitFor([&] { return LinkTarget(link).rfind("/dev/pts/", 0) == 0; }))
+    ASSERT_TRUE(WaitUntil([&] { return LinkTarget(link).rfind("/dev/pts/", 0) == 0; }))
         << vdome.ReadLine();
 
     const int fd = open(link.c_str(), O_RDWR | O_NOCTTY);

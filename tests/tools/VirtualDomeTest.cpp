@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/HexBytes.h"
+#include "tests/support/Hex.h"
 #include "tools/DomeReport.h"
 #include "tools/VirtualDome.h"
 
@@ -12,7 +12,7 @@ namespace {
 using Ms = std::chrono::milliseconds;
 
 std::vector<std::string> Feed(VirtualDome& dome, const std::string& hex, int ms) {
-    const std::vector<uint8_t> bytes = Hex(hex);
+    const std::vector<uint8_t> bytes = FromHex(hex);
     return dome.Feed(bytes.data(), bytes.size(), Ms{ms});
 }
 
