@@ -1,36 +1,18 @@
 #include "platform/PortName.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
+
+#include "tests/support/ScopedPortMap.h"
 
 namespace fs = std::filesystem;
 
 class PortNameTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/orvane-portname-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        const char* old = getenv("XDG_CONFIG_HOME");
-        m_hadOld = old != nullptr;
-        if (m_hadOld)
-            m_old = old;
-        setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
-    }
-    void TearDown() override {
-        if (m_hadOld) {
-            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-        fs::remove_all(m_dir);
-    }
-    std::string m_dir;
-    std::string m_old;
-    bool m_hadOld = false;
+    ScopedPortMap m_map;  // XDG_CONFIG_HOME in a fresh folder
+    const std::string m_dir = m_map.root();
 };
 
 TEST_F(PortNameTest, FallsBackToTtySWithoutALink) {

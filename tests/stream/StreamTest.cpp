@@ -1,14 +1,12 @@
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "stream/CxIOFile.h"
 #include "stream/CxMemFile.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -99,8 +97,8 @@ TEST(CxIOFile, WritesReadsAndClosesOnlyItsOwnFile) {
     CxMemFile m;
     EXPECT_EQ(f.Tell(), 0);
     EXPECT_EQ(m.Tell(), -1);
-    const auto path = std::filesystem::path(testing::TempDir()) /
-                      ("cxiofile-" + std::to_string(getpid()) + ".bin");
+    TempDir dir;
+    const std::string path = dir.File("cxiofile.bin");
     ASSERT_TRUE(f.Open(path.c_str(), "wb"));
     EXPECT_FALSE(f.Open(path.c_str(), "rb")) << "a file is attached";
     EXPECT_EQ(f.Write("\x01\x02\x03\x04\x05\x06\x07\x08", 4, 2), 2u);
@@ -111,7 +109,6 @@ TEST(CxIOFile, WritesReadsAndClosesOnlyItsOwnFile) {
     EXPECT_EQ(f.GetC(), 255);
     EXPECT_EQ(f.GetC(), -1);
     EXPECT_TRUE(f.Close());
-    std::filesystem::remove(path);
 
     FILE* handed = std::tmpfile();
     CxIOFile g(handed);

@@ -10,16 +10,12 @@
 namespace fs = std::filesystem;
 
 ScopedPortMap::ScopedPortMap() {
-    char tmpl[] = "/tmp/orvane-ports-XXXXXX";
-    if (mkdtemp(tmpl) != nullptr) {
-        m_root = tmpl;
-    }
     const char* old = getenv("XDG_CONFIG_HOME");
     m_hadOld = old != nullptr;
     if (m_hadOld) {
         m_old = old;
     }
-    setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", m_dir.path().c_str(), 1);
     std::error_code ec;
     fs::create_directories(PortMapDir(), ec);
 }
@@ -29,10 +25,6 @@ ScopedPortMap::~ScopedPortMap() {
         setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
-    }
-    std::error_code ec;
-    if (!m_root.empty()) {
-        fs::remove_all(m_root, ec);
     }
 }
 

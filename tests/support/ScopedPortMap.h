@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "tests/support/TempDir.h"
+
 // Points XDG_CONFIG_HOME at a fresh temporary folder for the test's life, so
 // "COMn" links made with Link() never touch the user's own port map.
 class ScopedPortMap {
@@ -14,10 +16,10 @@ public:
     // Makes "COMn" a symlink to `device`, replacing any previous link.
     bool Link(unsigned portNumber, const std::string& device);
     void Unlink(unsigned portNumber);
-    const std::string& root() const { return m_root; }
+    const std::string& root() const { return m_dir.path(); }
 
 private:
-    std::string m_root;
+    TempDir m_dir;
     std::string m_old;
     bool m_hadOld = false;
 };
