@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "stream/CxIOFile.h"
+#include "stream/FileSystem.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool StreamFree(CxIOFile& file) {
 }  // namespace
 
 std::string CommandListPath(const std::string& folder) {
-    return folder + "/" + kCommandListFileName;
+    return JoinPath(folder, kCommandListFileName);
 }
 
 bool CommandListFileExists(const std::string& folder) {

@@ -12,7 +12,8 @@ class CxIOFile;
 // failure comes back with the path and the system's reason. Paths and folder
 // names are bytes, handed to the system unchanged (they need not be UTF-8).
 
-// The command list file in `folder`: folder + "/DomeConfig.cfg".
+// The command list file in `folder`: folder + "/DomeConfig.cfg" (the bare
+// name, in the working directory, for an empty folder).
 std::string CommandListPath(const std::string& folder);
 
 // True when `folder` already holds something named "DomeConfig.cfg" (a link

@@ -259,7 +259,11 @@ bool CxIOFile::Flush() {
     if (m_pFile == nullptr) {
         return false;
     }
-    return std::fflush(m_pFile) == 0;
+    if (std::fflush(m_pFile) != 0) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    return true;
 }
 
 bool CxIOFile::Eof() {
@@ -280,7 +284,11 @@ bool CxIOFile::PutC(uint8_t c) {
     if (m_pFile == nullptr) {
         return false;
     }
-    return std::fputc(c, m_pFile) == c;
+    if (std::fputc(c, m_pFile) != c) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    return true;
 }
 
 int32_t CxIOFile::GetC() {

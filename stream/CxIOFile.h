@@ -25,7 +25,8 @@ public:
     // failed Commit, removes it, so the old file stays as it was.
     bool OpenReplacing(const char* name);
     // Flushes the new version to disk, renames it over the file and flushes
-    // the folder. False when anything failed or nothing was being replaced.
+    // the folder. False when anything failed or nothing was being replaced;
+    // only a failed flush of the folder leaves the new version in place.
     bool Commit();
     // The first failure since the last Open*; ok when there was none.
     const FileResult& Failure() const { return m_failure; }

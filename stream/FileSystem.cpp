@@ -76,6 +76,13 @@ void IgnoreFileSizeSignal() {
     sigaction(SIGXFSZ, &action, nullptr);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -110,7 +117,7 @@ FileResult FollowLinks(const std::string& path, std::string& target) {
             return FileResult::Failed(target, n < 0 ? errno : ENAMETOOLONG);
         }
         const std::string link(text.data(), static_cast<std::size_t>(n));
-        target = !link.empty() && link.front() == '/' ? link : FolderOf(target) + "/" + link;
+        target = !link.empty() && link.front() == '/' ? link : JoinPath(FolderOf(target), link);
     }
 }
 
@@ -137,7 +144,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
 
 int CreateTemporary(const std::string& target, std::string& tempPath, FileResult& result) {
     const std::string base =
-        FolderOf(target) + "/" + TempPrefix(NameOf(target)) + std::to_string(getpid()) + "-";
+        JoinPath(FolderOf(target), TempPrefix(NameOf(target)) + std::to_string(getpid()) + "-");
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
         tempPath = base + RandomSuffix();
         // 0666: the kernel takes the umask off, as for any new file.

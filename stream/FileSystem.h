@@ -14,6 +14,9 @@ void IgnoreFileSizeSignal();
 // their (possibly not yet existing) target, so the link itself stays.
 FileResult FollowLinks(const std::string& path, std::string& target);
 
+// `name` in `folder`, with one slash between; a bare name for an empty folder.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 // The folder part of a path ("." for a bare name) and the name part.
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
