@@ -1,12 +1,7 @@
 #include "commandlist/CommandListFile.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <bit>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <utility>
 
 #include "stream/CxIOFile.h"
@@ -24,7 +19,6 @@ constexpr int32_t kStopBitCount = 2;
 constexpr int32_t kParityCount = 3;
 constexpr int32_t kModelCount = 2;
 constexpr int32_t kAddressCount = 225;
-constexpr int kTempAttempts = 100;
 
 bool InList(int32_t index, int32_t count) {
     return index >= 0 && index < count;
@@ -38,22 +32,6 @@ bool WriteItem(CxIOFile& file, const T& item) {
 template <typename T>
 bool ReadItem(CxIOFile& file, T& item) {
     return file.Read(&item, sizeof item, 1) == 1;
-}
-
-// Opens a fresh file beside `path` ("x": never reuses an existing one).
-bool OpenTemporary(CxIOFile& file, const std::string& path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        tempPath = path + "." + std::to_string(getpid()) + "." + std::to_string(counter++) + ".tmp";
-        errno = 0;
-        if (file.Open(tempPath.c_str(), "wbx")) {
-            return true;
-        }
-        if (errno != EEXIST) {
-            return false;
-        }
-    }
-    return false;
 }
 
 bool WriteAll(CxIOFile& file, const CommandListHeader& header,
@@ -95,26 +73,22 @@ bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader 
     header.ptz.reserved = 0;
     header.count = static_cast<int32_t>(records.size());
 
-    // The old file is replaced only by a complete new one: a failed save
-    // must not leave a truncated file where a good one was.
-    std::string tempPath;
-    if (!OpenTemporary(file, path, tempPath)) {
+    // The old file is replaced only by a complete new one that is on disk:
+    // a failed save must not leave a truncated file where a good one was.
+    if (!file.OpenReplacing(path.c_str())) {
         return false;
     }
-    const bool written = WriteAll(file, header, records);
-    // Close flushes; its failure means bytes never reached the file.
-    const bool closed = file.Close();
-    if (!written || !closed || std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        std::remove(tempPath.c_str());
+    if (!WriteAll(file, header, records)) {
+        file.Close();
         return false;
     }
-    return true;
+    return file.Commit();
 }
 
 bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
                      std::vector<CommandRecord>& records) {
     file.Close();
-    if (file.IsOpen() || !file.Open(path.c_str(), "rb")) {
+    if (file.IsOpen() || !file.OpenForRead(path.c_str())) {
         return false;
     }
     CommandListHeader loaded{};

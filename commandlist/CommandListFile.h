@@ -41,13 +41,15 @@ inline constexpr const char* kCommandListFileName = "DomeConfig.cfg";
 // True when every index lies inside its selection list.
 bool HeaderIndexesValid(const CommandListHeader& header);
 
-// Writes header (count = records.size()) and records to a temporary file
-// beside `path` through `file`, and renames it over `path` only when every
-// write succeeded. False leaves `path` as it was.
+// Writes header (count = records.size()) and records as a new version of
+// `path` through `file` (CxIOFile::OpenReplacing), put in place only when
+// every write succeeded. False leaves `path` as it was; file.Failure() says
+// why.
 bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
                      const std::vector<CommandRecord>& records);
 
-// Reads a file. False (outputs untouched) when the file cannot be opened, is
+// Reads a file. False (outputs untouched) when the file cannot be opened
+// (file.Failure() says why; only a regular file is opened at all), is
 // shorter than its header or its indexes lie outside their lists. Otherwise
 // the records present are returned, at most `count` of them, none for a count
 // of 0 or below; memory is never reserved from the count.

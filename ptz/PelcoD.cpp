@@ -48,22 +48,23 @@ constexpr PtzCommand kAutos[] = {
 
 PelcoD::PelcoD(CSerialPort* port, uint32_t address) : PtzBase(port, address) {}
 
-uint8_t PelcoD::ComputeCrc() const {
+void PelcoD::BuildFrame(uint8_t* out, uint8_t cmd1, uint8_t cmd2, uint8_t data1,
+                        uint8_t data2) const {
+    out[0] = kSync;
+    out[1] = LowByte(m_nAddress);
+    out[2] = cmd1;
+    out[3] = cmd2;
+    out[4] = data1;
+    out[5] = data2;
     uint32_t sum = 0;
     for (int i = 1; i <= 5; ++i) {
-        sum += m_Buffer[i];
+        sum += out[i];
     }
-    return static_cast<uint8_t>(sum);
+    out[6] = static_cast<uint8_t>(sum);
 }
 
 int PelcoD::SendCommand(uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2) {
-    m_Buffer[0] = kSync;
-    m_Buffer[1] = LowByte(m_nAddress);
-    m_Buffer[2] = cmd1;
-    m_Buffer[3] = cmd2;
-    m_Buffer[4] = data1;
-    m_Buffer[5] = data2;
-    m_Buffer[6] = ComputeCrc();
+    BuildFrame(m_Buffer, cmd1, cmd2, data1, data2);
     m_nBufferLen = kFrameLen;
     SendFrame();
     return 0;
@@ -120,6 +121,12 @@ int PelcoD::Flip(int, int) {
 
 int PelcoD::ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) {
     return SendCommand(b1, b2, b3, b4);
+}
+
+std::vector<uint8_t> PelcoD::ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const {
+    std::vector<uint8_t> frame(kFrameLen);
+    BuildFrame(frame.data(), b1, b2, b3, b4);
+    return frame;
 }
 
 int PelcoD::AutoAction(const uint8_t* frame, uint32_t) {

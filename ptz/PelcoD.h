@@ -25,6 +25,7 @@ public:
     int Stop() override;
     int Shot() override;
     int ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) override;
+    std::vector<uint8_t> ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const override;
     // Sends the first seven bytes at `frame` untouched; `length` is not a
     // bound, so `frame` must hold at least seven bytes. Null does nothing.
     int AutoAction(const uint8_t* frame, uint32_t length) override;
@@ -33,7 +34,8 @@ public:
     int Flip(int unused1, int unused2);
 
 private:
-    uint8_t ComputeCrc() const;
+    // Writes the kFrameLen bytes of a command frame to `out`.
+    void BuildFrame(uint8_t* out, uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2) const;
     int SendCommand(uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2);
     int SendRow(const PtzCommand* row, uint8_t first, uint8_t second);
 };

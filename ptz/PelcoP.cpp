@@ -53,23 +53,24 @@ PelcoP::PelcoP(CSerialPort* port, uint32_t address) : PtzBase(port, address) {
     m_nDeviceType = 1;
 }
 
-uint8_t PelcoP::ComputeCrc() const {
+void PelcoP::BuildFrame(uint8_t* out, uint8_t data1, uint8_t data2, uint8_t data3,
+                        uint8_t data4) const {
+    out[0] = kStart;
+    out[1] = LowByte(m_nAddress);
+    out[2] = data1;
+    out[3] = data2;
+    out[4] = data3;
+    out[5] = data4;
+    out[6] = kEnd;
     uint8_t x = 0;
     for (uint32_t i = 0; i < kFrameLen - 1; ++i) {
-        x ^= m_Buffer[i];
+        x ^= out[i];
     }
-    return x;
+    out[7] = x;
 }
 
 int PelcoP::SendCommand(uint8_t data1, uint8_t data2, uint8_t data3, uint8_t data4) {
-    m_Buffer[0] = kStart;
-    m_Buffer[1] = LowByte(m_nAddress);
-    m_Buffer[2] = data1;
-    m_Buffer[3] = data2;
-    m_Buffer[4] = data3;
-    m_Buffer[5] = data4;
-    m_Buffer[6] = kEnd;
-    m_Buffer[7] = ComputeCrc();
+    BuildFrame(m_Buffer, data1, data2, data3, data4);
     m_nBufferLen = kFrameLen;
     SendFrame();
     return 0;
@@ -149,6 +150,12 @@ int PelcoP::Shot() {
 
 int PelcoP::ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) {
     return SendCommand(b1, b2, b3, b4);
+}
+
+std::vector<uint8_t> PelcoP::ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const {
+    std::vector<uint8_t> frame(kFrameLen);
+    BuildFrame(frame.data(), b1, b2, b3, b4);
+    return frame;
 }
 
 int PelcoP::AutoAction(const uint8_t* frame, uint32_t) {

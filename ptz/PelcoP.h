@@ -31,6 +31,7 @@ public:
     int Stop() override;
     int Shot() override;
     int ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) override;
+    std::vector<uint8_t> ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const override;
     // Sends the first eight bytes at `frame` untouched, whatever `length`
     // says (a seven-byte Pelco-D record still goes out as eight), so `frame`
     // must hold at least eight bytes. Null does nothing.
@@ -38,7 +39,8 @@ public:
 
 private:
     bool AddressRefused() const { return m_nAddress > kMaxAddress; }
-    uint8_t ComputeCrc() const;
+    // Writes the kFrameLen bytes of a command frame to `out`.
+    void BuildFrame(uint8_t* out, uint8_t data1, uint8_t data2, uint8_t data3, uint8_t data4) const;
     int SendCommand(uint8_t data1, uint8_t data2, uint8_t data3, uint8_t data4);
     int SendRow(const PtzCommand* row, uint8_t first, uint8_t second);
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "ptz/PtzCodes.h"
 
@@ -31,6 +32,12 @@ public:
     virtual int Shot() = 0;
     virtual int ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) = 0;
     virtual int AutoAction(const uint8_t* frame, uint32_t length) = 0;
+    // The frame ManualAction would build for these bytes, built the same way
+    // but neither sent nor kept as the last frame. Empty for a driver that
+    // has no manual frame.
+    virtual std::vector<uint8_t> ManualFrame(uint8_t, uint8_t, uint8_t, uint8_t) const {
+        return {};
+    }
 
     void SetDeviceType(uint32_t type) { m_nDeviceType = type; }
     int GetDeviceType() const { return static_cast<int>(m_nDeviceType); }

@@ -1,6 +1,13 @@
 #include "stream/CxIOFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+
+#include "stream/FileSystem.h"
 
 namespace {
 
@@ -38,18 +45,150 @@ CxIOFile::~CxIOFile() {
     if (m_pFile != nullptr && m_bOwnsFile) {
         std::fclose(m_pFile);
     }
+    DiscardReplacement();
+}
+
+void CxIOFile::Fail(const std::string& path, int error, const char* reason) {
+    if (m_failure.ok()) {
+        m_failure = FileResult::Failed(path, error, reason != nullptr ? reason : "");
+    }
+}
+
+void CxIOFile::FailNotRegular(unsigned mode) {
+    if (S_ISDIR(mode)) {
+        Fail(m_strPath, EISDIR);
+    } else {
+        Fail(m_strPath, EINVAL, kNotRegularFile);
+    }
+}
+
+void CxIOFile::DiscardReplacement() {
+    if (!m_strTempPath.empty()) {
+        unlink(m_strTempPath.c_str());
+        m_strTempPath.clear();
+    }
 }
 
 bool CxIOFile::Open(const char* name, const char* mode) {
     if (m_pFile != nullptr || name == nullptr || mode == nullptr) {
         return false;
     }
+    m_failure = {};
+    m_strPath = name;
     m_pFile = std::fopen(name, mode);
     if (m_pFile == nullptr) {
+        Fail(m_strPath, errno);
         return false;
     }
     m_bOwnsFile = true;
     return true;
+}
+
+bool CxIOFile::OpenForRead(const char* name) {
+    if (m_pFile != nullptr || name == nullptr) {
+        return false;
+    }
+    m_failure = {};
+    m_strPath = name;
+    // Looked at before the open so that no device or FIFO is opened at all,
+    // and again on the descriptor in case the name was swapped in between.
+    struct stat st {};
+    if (stat(name, &st) != 0) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        FailNotRegular(st.st_mode);
+        return false;
+    }
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        FailNotRegular(st.st_mode);
+        close(fd);
+        return false;
+    }
+    // A plain file: reads may block as usual from here on.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        (m_pFile = fdopen(fd, "rb")) == nullptr) {
+        Fail(m_strPath, errno);
+        close(fd);
+        return false;
+    }
+    m_bOwnsFile = true;
+    return true;
+}
+
+bool CxIOFile::OpenReplacing(const char* name) {
+    if (m_pFile != nullptr || name == nullptr) {
+        return false;
+    }
+    m_failure = {};
+    std::string target;
+    m_failure = FollowLinks(name, target);
+    if (!m_failure.ok()) {
+        return false;
+    }
+    m_strPath = target;
+    struct stat st {};
+    const bool exists = stat(target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) {
+        Fail(target, errno);
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        FailNotRegular(st.st_mode);
+        return false;
+    }
+    RemoveStaleTemporaries(FolderOf(target), NameOf(target));
+    const int fd = CreateTemporary(target, m_strTempPath, m_failure);
+    if (fd < 0) {
+        return false;
+    }
+    // The owner first: a change of owner may clear the set-id bits. Only
+    // root can give a file away, so a refused chown is no failure.
+    if (exists) {
+        (void)!fchown(fd, st.st_uid, st.st_gid);
+    }
+    if ((exists && fchmod(fd, st.st_mode & 07777) != 0) ||
+        (m_pFile = fdopen(fd, "wb")) == nullptr) {
+        Fail(target, errno);
+        close(fd);
+        DiscardReplacement();
+        return false;
+    }
+    m_bOwnsFile = true;
+    return true;
+}
+
+bool CxIOFile::Commit() {
+    if (m_pFile == nullptr || m_strTempPath.empty()) {
+        return false;
+    }
+    if (std::fflush(m_pFile) != 0 || fsync(fileno(m_pFile)) != 0) {
+        Fail(m_strPath, errno);
+    }
+    if (std::fclose(m_pFile) != 0) {
+        Fail(m_strPath, errno);
+    }
+    m_pFile = nullptr;
+    if (m_failure.ok() && rename(m_strTempPath.c_str(), m_strPath.c_str()) != 0) {
+        Fail(m_strPath, errno);
+    }
+    if (!m_failure.ok()) {
+        DiscardReplacement();
+        return false;
+    }
+    m_strTempPath.clear();
+    const FileResult synced = SyncFolder(FolderOf(m_strPath));
+    if (!synced.ok()) {
+        m_failure = synced;
+    }
+    return synced.ok();
 }
 
 bool CxIOFile::Close() {
@@ -58,6 +197,10 @@ bool CxIOFile::Close() {
     }
     const int result = std::fclose(m_pFile);
     m_pFile = nullptr;
+    if (result != 0) {
+        Fail(m_strPath, errno);
+    }
+    DiscardReplacement();
     return result == 0;
 }
 
@@ -65,14 +208,22 @@ uint32_t CxIOFile::Read(void* buffer, uint32_t size, uint32_t count) {
     if (m_pFile == nullptr || buffer == nullptr || size == 0 || count == 0) {
         return 0;
     }
-    return static_cast<uint32_t>(std::fread(buffer, size, count, m_pFile));
+    const auto n = static_cast<uint32_t>(std::fread(buffer, size, count, m_pFile));
+    if (n < count && std::ferror(m_pFile) != 0) {
+        Fail(m_strPath, errno);
+    }
+    return n;
 }
 
 uint32_t CxIOFile::Write(const void* buffer, uint32_t size, uint32_t count) {
     if (m_pFile == nullptr || buffer == nullptr || size == 0 || count == 0) {
         return 0;
     }
-    return static_cast<uint32_t>(std::fwrite(buffer, size, count, m_pFile));
+    const auto n = static_cast<uint32_t>(std::fwrite(buffer, size, count, m_pFile));
+    if (n < count) {
+        Fail(m_strPath, errno);
+    }
+    return n;
 }
 
 bool CxIOFile::Seek(int32_t offset, int origin) {
@@ -108,7 +259,11 @@ bool CxIOFile::Flush() {
     if (m_pFile == nullptr) {
         return false;
     }
-    return std::fflush(m_pFile) == 0;
+    if (std::fflush(m_pFile) != 0) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    return true;
 }
 
 bool CxIOFile::Eof() {
@@ -129,7 +284,11 @@ bool CxIOFile::PutC(uint8_t c) {
     if (m_pFile == nullptr) {
         return false;
     }
-    return std::fputc(c, m_pFile) == c;
+    if (std::fputc(c, m_pFile) != c) {
+        Fail(m_strPath, errno);
+        return false;
+    }
+    return true;
 }
 
 int32_t CxIOFile::GetC() {

@@ -1,8 +1,7 @@
-#include <sys/resource.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -98,35 +97,6 @@ TEST_F(CommandListFileTest, LoadsWhatIsThereFromAValidHeaderOnly) {
         Put(Built(2, 2, cut));
         EXPECT_EQ(Load(), -1) << "cut at " << cut;
     }
-}
-
-TEST_F(CommandListFileTest, FailedSaveKeepsTheOldFileAndNoTemporary) {
-    struct {
-        const char* what;
-        const char* target;
-        rlim_t limit;  // file size allowed
-        size_t records;
-    } rows[] = {{"no such folder", "none/x.cfg", RLIM_INFINITY, 1},
-                {"close fails to flush", nullptr, 100, 10},
-                {"a write fails", nullptr, 4096, 1000}};
-    for (auto& r : rows) {
-        Clear();
-        Put(Built(2, 2));
-        rlimit previous, limit;
-        getrlimit(RLIMIT_FSIZE, &previous);
-        limit = {r.limit, previous.rlim_max};
-        auto handler = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed test
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        const bool saved = SaveCommandList(file, r.target ? dir.File(r.target) : path, header,
-                                           std::vector<CommandRecord>(r.records));
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
-        EXPECT_FALSE(saved) << r.what;
-        EXPECT_EQ(Get(), Built(2, 2)) << r.what;
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << r.what;
-    }
-    CxIOFile busy(stdin);
-    EXPECT_FALSE(SaveCommandList(busy, path, header, {})) << "stream holds a file";
 }
 
 }  // namespace

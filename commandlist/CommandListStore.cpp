@@ -1,0 +1,63 @@
+#include "commandlist/CommandListStore.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "stream/CxIOFile.h"
+#include "stream/FileSystem.h"
+
+namespace {
+
+// A stream handed a file of its own keeps it; the failure it reports would
+// then belong to an older operation.
+bool StreamFree(CxIOFile& file) {
+    file.Close();
+    return !file.IsOpen();
+}
+
+}  // namespace
+
+std::string CommandListPath(const std::string& folder) {
+    return JoinPath(folder, kCommandListFileName);
+}
+
+bool CommandListFileExists(const std::string& folder) {
+    struct stat st {};
+    return lstat(CommandListPath(folder).c_str(), &st) == 0;
+}
+
+FileResult SaveCommandListFile(CxIOFile& file, const std::string& folder,
+                               const CommandListHeader& header,
+                               const std::vector<CommandRecord>& records) {
+    const std::string path = CommandListPath(folder);
+    if (!StreamFree(file)) {
+        return FileResult::Failed(path, EBUSY);
+    }
+    if (SaveCommandList(file, path, header, records)) {
+        return {};
+    }
+    // Only more rows than the count word holds fail before the stream is used.
+    return file.Failure().ok() ? FileResult::Failed(path, EFBIG) : file.Failure();
+}
+
+FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                               std::vector<CommandRecord>& records) {
+    if (!StreamFree(file)) {
+        return FileResult::Failed(path, EBUSY);
+    }
+    CommandListHeader loadedHeader{};
+    std::vector<CommandRecord> loaded;
+    const bool ok = LoadCommandList(file, path, loadedHeader, loaded);
+    // A read error ends the records early: that is a failure, not a short file.
+    if (!file.Failure().ok()) {
+        return file.Failure();
+    }
+    if (!ok) {
+        return FileResult::Failed(path, EINVAL, kNotCommandListFile);
+    }
+    header = loadedHeader;
+    records = std::move(loaded);
+    return {};
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "stream/FileResult.h"
+
+// The file system steps of a safe replace, kept out of the stream class.
+
+// Makes a write beyond the file size limit fail with EFBIG instead of
+// killing the program with SIGXFSZ. Called once at start-up.
+void IgnoreFileSizeSignal();
+
+// The path a save to `path` must replace: symbolic links are followed to
+// their (possibly not yet existing) target, so the link itself stays.
+FileResult FollowLinks(const std::string& path, std::string& target);
+
+// `name` in `folder`, with one slash between; a bare name for an empty folder.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The folder part of a path ("." for a bare name) and the name part.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
+
+// Removes the temporaries that saves of `name` in `folder` left behind when
+// they were killed: those whose process no longer runs.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
+
+// Creates a fresh temporary for a new version of `target` in its folder,
+// ".<name>.tmp-<pid>-XXXXXX", mode 0666 less the umask. Returns the
+// descriptor, or -1 with the errno in `result`.
+int CreateTemporary(const std::string& target, std::string& tempPath, FileResult& result);
+
+// Flushes a folder's entries (a rename in it) to disk.
+FileResult SyncFolder(const std::string& folder);

@@ -1,0 +1,181 @@
+// Saving and loading as the operator meets them: links, permission bits,
+// odd folder names, killed saves, a file size limit, paths that would block.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "commandlist/CommandListStore.h"
+#include "stream/CxIOFile.h"
+#include "stream/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const CommandListHeader kHeader{{0, 2, 9, 3, 1, 2}, {0, 1, 224}, 32, 800, 0};
+
+std::vector<CommandRecord> Rows(size_t n) {
+    std::vector<CommandRecord> rows(n, CommandRecord{100, 7, {0xff, 1, 0, 8, 0x20, 0x20, 0x49}});
+    return rows;
+}
+
+std::set<std::string> Entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        names.insert(e.path().filename().string());
+    }
+    return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+struct CommandListStoreTest : testing::Test {
+    FileResult Save(const std::string& folder, size_t rows = 3) {
+        return SaveCommandListFile(file, folder, kHeader, Rows(rows));
+    }
+
+    TempDir dir;
+    std::string cfg = CommandListPath(dir.path());
+    CxIOFile file;
+};
+
+TEST_F(CommandListStoreTest, SavesThroughALinkKeepingItsTargetsBitsAndTheFolderBytes) {
+    const mode_t oldMask = umask(022);
+    EXPECT_FALSE(CommandListFileExists(dir.path()));
+    ASSERT_TRUE(Save(dir.path()));
+    EXPECT_TRUE(CommandListFileExists(dir.path()));
+    EXPECT_EQ(ModeOf(cfg), 0644u) << "a new file: 0666 less the umask";
+
+    // A link to a 0600 file in another folder: both stay what they are.
+    const std::string target = dir.File("real/target.cfg");
+    std::filesystem::create_directory(dir.File("real"));
+    ASSERT_TRUE(WriteWholeFile(target, {1, 2, 3}));
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    std::filesystem::remove(cfg);
+    ASSERT_EQ(symlink("real/target.cfg", cfg.c_str()), 0);
+    ASSERT_TRUE(Save(dir.path(), 2));
+    EXPECT_EQ(std::filesystem::read_symlink(cfg), "real/target.cfg");
+    EXPECT_EQ(ModeOf(target), 0600u);
+    EXPECT_EQ(ReadWholeFile(target).size(), 48u + 2 * 16);
+    EXPECT_EQ(Entries(dir.File("real")), std::set<std::string>{"target.cfg"});
+
+    // A folder name that is no UTF-8 is used byte for byte, both ways.
+    const std::string odd = dir.File("\xff\xfe-\x80");
+    ASSERT_EQ(mkdir(odd.c_str(), 0700), 0);
+    ASSERT_TRUE(Save(odd, 4));
+    CommandListHeader header{};
+    std::vector<CommandRecord> records;
+    EXPECT_TRUE(LoadCommandListFile(file, CommandListPath(odd), header, records));
+    EXPECT_EQ(records.size(), 4u);
+    umask(oldMask);
+}
+
+TEST_F(CommandListStoreTest, FailedSaveSaysWhereAndWhyAndLosesNothing) {
+    ASSERT_TRUE(WriteWholeFile(dir.File("plain"), {1}));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.File("sub/DomeConfig.cfg")));
+    ASSERT_TRUE(Save(dir.path(), 2));
+    const std::vector<uint8_t> old = ReadWholeFile(cfg);
+    const std::set<std::string> before = Entries(dir.path());
+    struct {
+        const char* what;
+        std::string folder;
+        int error;
+        rlim_t sizeLimit;  // bytes; 0: none
+        size_t rows;
+    } rows[] = {
+        {"missing folder", dir.File("none"), ENOENT, 0, 3},
+        {"folder is a file", dir.File("plain"), ENOTDIR, 0, 3},
+        {"name is a folder", dir.File("sub"), EISDIR, 0, 3},
+        {"size limit met on the last flush", dir.path(), EFBIG, 100, 10},
+        {"size limit met while writing", dir.path(), EFBIG, 100, 1000},
+    };
+    for (const auto& r : rows) {
+        FileResult result;
+        if (r.sizeLimit == 0) {
+            result = Save(r.folder, r.rows);
+        } else {
+            // The limit and the signal are the process's: set them in a child.
+            const pid_t child = fork();
+            if (child == 0) {
+                IgnoreFileSizeSignal();
+                const rlimit limit{r.sizeLimit, r.sizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                const FileResult inChild = Save(r.folder, r.rows);
+                _exit(inChild.path == cfg ? inChild.error : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status)) << r.what << ": killed by signal " << WTERMSIG(status);
+            result = FileResult::Failed(cfg, WEXITSTATUS(status));
+        }
+        EXPECT_EQ(result.error, r.error) << r.what;
+        EXPECT_EQ(result.Message(), CommandListPath(r.folder) + ": " + std::strerror(r.error))
+            << r.what;
+        EXPECT_EQ(ReadWholeFile(cfg), old) << r.what;
+        EXPECT_EQ(Entries(dir.path()), before) << r.what << ": a temporary is left";
+    }
+}
+
+TEST_F(CommandListStoreTest, NextSaveRemovesWhatAKilledSaveLeft) {
+    const pid_t child = fork();
+    if (child == 0) {
+        CxIOFile killed;
+        killed.OpenReplacing(cfg.c_str());
+        killed.Write("partial", 1, 7);
+        killed.Flush();
+        _exit(0);  // as if killed: no Close, no Commit
+    }
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    ASSERT_EQ(Entries(dir.path()).size(), 1u);
+    const std::string deadOther = ".Other.cfg.tmp-" + std::to_string(child) + "-abcdef";
+    const std::string running = ".DomeConfig.cfg.tmp-1-abcdef";  // pid 1 always runs
+    ASSERT_TRUE(WriteWholeFile(dir.File(deadOther), {}));
+    ASSERT_TRUE(WriteWholeFile(dir.File(running), {}));
+    ASSERT_TRUE(Save(dir.path()));
+    EXPECT_EQ(Entries(dir.path()),
+              (std::set<std::string>{deadOther, running, kCommandListFileName}));
+}
+
+TEST_F(CommandListStoreTest, LoadRefusesWhatIsNoCommandListFileWithoutBlocking) {
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_TRUE(WriteWholeFile(dir.File("short"), std::vector<uint8_t>(47)));
+    struct {
+        const char* what;
+        std::string path;
+        int error;
+        const char* reason;
+    } rows[] = {
+        {"FIFO", dir.File("fifo"), EINVAL, kNotRegularFile},
+        {"folder", dir.path(), EISDIR, nullptr},
+        {"missing", dir.File("none"), ENOENT, nullptr},
+        {"short header", dir.File("short"), EINVAL, kNotCommandListFile},
+    };
+    for (const auto& r : rows) {
+        CommandListHeader header{};
+        header.count = -7;
+        std::vector<CommandRecord> records(1);
+        alarm(10);  // a blocking open ends the test instead of hanging it
+        const FileResult result = LoadCommandListFile(file, r.path, header, records);
+        alarm(0);
+        EXPECT_EQ(result.error, r.error) << r.what;
+        EXPECT_EQ(result.Message(), r.path + ": " + (r.reason ? r.reason : std::strerror(r.error)))
+            << r.what;
+        EXPECT_EQ(header.count, -7) << r.what;
+        EXPECT_EQ(records.size(), 1u) << r.what;
+        EXPECT_FALSE(file.IsOpen()) << r.what;
+    }
+}
+
+}  // namespace
