@@ -44,14 +44,14 @@ constexpr std::array<int, 9> kReplayOnlyIds = {
 };
 
 // The press-and-hold keyboard: direction pad, then the lens pairs.
-struct HoldButtonSpec {
+struct HoldButtonEntry {
     int id;
     int code;
     const char* caption;
     int x;
     int y;
 };
-constexpr std::array<HoldButtonSpec, 14> kHoldButtons = {{
+constexpr std::array<HoldButtonEntry, 14> kHoldButtons = {{
     {IDC_BTN_LU, PTZ_LEFT_UP, "LU", 171, 20},
     {IDC_BTN_UP, PTZ_UP, "Up", 211, 20},
     {IDC_BTN_RU, PTZ_RIGHT_UP, "RU", 251, 20},
@@ -158,7 +158,7 @@ void COrvaneDlg::BuildTemplate() {
 
     // Right column: the keyboard, then the command list.
     AddGroup("KeyBoard", 163, 7, 292, 118);
-    for (const HoldButtonSpec& hold : kHoldButtons) {
+    for (const HoldButtonEntry& hold : kHoldButtons) {
         AddControl(hold.id, new CHoldButton(QString::fromLatin1(hold.caption), this), hold.x,
                    hold.y, 36, 16);
     }
@@ -213,7 +213,7 @@ void COrvaneDlg::ConnectHandlers() {
 
 // The codes are given at initialisation: until then a press sends nothing.
 void COrvaneDlg::AssignHoldButtonCodes() {
-    for (const HoldButtonSpec& hold : kHoldButtons) {
+    for (const HoldButtonEntry& hold : kHoldButtons) {
         static_cast<CHoldButton*>(GetDlgItem(hold.id))->m_nCode = hold.code;
     }
 }
