@@ -15,8 +15,8 @@
 #include "app/Prompter.h"
 #include "commandlist/CommandRecord.h"
 #include "commandlist/Replay.h"
+#include "commandlist/SelectionTables.h"
 
-class CHoldButton;
 class CommandListModel;
 class CSerialPort;
 class CxIOFile;
@@ -26,7 +26,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QTableView;
-struct PortSelection;
+class DialogProbe;
 
 // The working objects made at start-up, in the order they are made. A hook
 // can make any of them fail, so every failure path can be exercised.
@@ -46,7 +46,9 @@ using CreationHook = std::function<bool(CreationStep)>;
 
 // The main dialog: owns the serial port, the current driver, the streams and
 // the buffer used for saving, loading and replay, the log thread and the
-// replay thread. Every handler runs on the dialog's thread.
+// replay thread. Every handler runs on the dialog's thread. The class is
+// implemented across files by concern: OrvaneDlg.cpp (life cycle),
+// DialogLayout.cpp, SettingsPanel.cpp, CommandPanel.cpp, ListFileAndReplay.cpp.
 class COrvaneDlg : public QDialog {
     Q_OBJECT
 
@@ -112,7 +114,60 @@ public slots:
     void OnOK();
     void OnCancel();
 
-public:
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void done(int result) override;
+
+private:
+    friend class DialogProbe;  // tests' access to the working objects
+
+    // Layout (DialogLayout.cpp).
+    void BuildTemplate();
+    template <typename Widget>
+    Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);
+    void AddStatic(const char* text, int x, int y, int width, int height);
+    void AddGroup(const char* caption, int x, int y, int width, int height);
+    void ConnectHandlers();
+    void AssignHoldButtonCodes();
+    void SetDlgItemText(int id, const char* text);
+    bool DoDataExchange(bool saveAndValidate);
+    bool ExchangeUnsigned(QLineEdit* edit, uint32_t& member);
+
+    // Life cycle (OrvaneDlg.cpp).
+    void OnInitDialog();
+    void InitDialogState();
+    bool CreateWorkingObjects();
+    void AppendTitle(const char* text);
+    void ReleaseObjects();
+    void DestroyWorkingObjects();
+    bool Allowed(CreationStep step) const;
+    static void LogThreadProc(COrvaneDlg* dlg);
+
+    // Settings panel (SettingsPanel.cpp).
+    void FillSelectionLists();
+    PanelSelection ReadSelections() const;
+    void ApplySelections(const PanelSelection& selection);
+    // Publishes the field's rate to the hold buttons.
+    void PublishCtrlRate();
+    std::unique_ptr<PtzBase> CreatePtzDriver(int model, int address);
+    // Makes `driver` current and publishes it to the hold buttons.
+    void SetDriver(std::unique_ptr<PtzBase> driver);
+    void RecreatePtzDriver();
+    // Closes the port and opens it with the current selections, no message.
+    void ReopenPort();
+
+    // Command panel (CommandPanel.cpp).
+    void StyleCommandList();
+    void RunFunctionButton(int id);
+
+    // List file and replay (ListFileAndReplay.cpp).
+    void StopAutoThread();
+    void JoinAutoThread();
+    void CollectRowRecords(std::vector<CommandRecord>& records) const;
+    std::string ConfigPathForFile() const;
+    static void ReplayThread(COrvaneDlg* dlg);
+
     std::unique_ptr<CSerialPort> m_pSerialPort;
     std::unique_ptr<PtzBase> m_pPtz;
     std::unique_ptr<CxIOFile> m_pTempFile;
@@ -126,20 +181,6 @@ public:
     std::thread m_hAutoThread;  // not joinable while no replay runs
     std::thread m_hLogThread;
 
-    CHoldButton* m_btnClose = nullptr;
-    CHoldButton* m_btnOpen = nullptr;
-    CHoldButton* m_btnFar = nullptr;
-    CHoldButton* m_btnNear = nullptr;
-    CHoldButton* m_btnWide = nullptr;
-    CHoldButton* m_btnTele = nullptr;
-    CHoldButton* m_btnDown = nullptr;
-    CHoldButton* m_btnUp = nullptr;
-    CHoldButton* m_btnRU = nullptr;
-    CHoldButton* m_btnRight = nullptr;
-    CHoldButton* m_btnRD = nullptr;
-    CHoldButton* m_btnLU = nullptr;
-    CHoldButton* m_btnLeft = nullptr;
-    CHoldButton* m_btnLD = nullptr;
     QTableView* m_listCommands = nullptr;
     QComboBox* m_cbPresetId = nullptr;
     QComboBox* m_cbPtzAddress = nullptr;
@@ -154,43 +195,6 @@ public:
     uint32_t m_nCmdInterval;
     uint32_t m_nCtrlRate;
     QIcon m_hIcon;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void done(int result) override;
-
-private:
-    void BuildTemplate();
-    template <typename Widget>
-    Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);
-    void AddStatic(const char* text, int x, int y, int width, int height);
-    void AddGroup(const char* caption, int x, int y, int width, int height);
-    void ConnectHandlers();
-
-    void OnInitDialog();
-    void InitDialogState();
-    void AppendTitle(const char* text);
-    void ReleaseObjects();
-    void DestroyWorkingObjects();
-    bool DoDataExchange(bool saveAndValidate);
-    bool ExchangeUnsigned(QLineEdit* edit, uint32_t& member);
-
-    bool Allowed(CreationStep step) const;
-    std::unique_ptr<PtzBase> CreatePtzDriver(int model, int address);
-    void StopAutoThread();
-    void JoinAutoThread();
-    void RecreatePtzDriver();
-    // Closes the port and opens it with the current selections, no message.
-    void ReopenPort();
-    PortSelection CurrentPortSelection() const;
-    void SetDlgItemText(int id, const char* text);
-    void RunFunctionButton(int id);
-    void CollectRowRecords(std::vector<CommandRecord>& records) const;
-    std::string ConfigPathForFile() const;
-
-    static void LogThreadProc(COrvaneDlg* dlg);
-    static void ReplayThread(COrvaneDlg* dlg);
 
     std::map<int, QWidget*> m_controls;
     QLineEdit* m_editConfigPath = nullptr;

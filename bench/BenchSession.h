@@ -1,73 +1,36 @@
 #pragma once
 
-#include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
-#include "app/OrvaneDlg.h"
-#include "app/Prompter.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScopedPortMap.h"
+#include "tests/support/DialogHarness.h"
 
-class QPushButton;
 class QTimer;
 
-// Answers the dialog's prompts: messages are dropped, a file or folder
-// request takes the answer set beforehand (once), or is cancelled.
-class BenchPrompter : public IPrompter {
-public:
-    void Message(const std::string&, const std::string&, PromptIcon) override {}
-    void About() override {}
-    std::optional<std::string> OpenFile(const std::string&, const std::string&) override;
-    std::optional<std::string> ChooseFolder(const std::string&) override;
-
-    std::optional<std::string> nextFile;
-    std::optional<std::string> nextFolder;
-};
-
-// The main dialog shown offscreen, with "COM1" leading to a pty whose peer
-// end the bench reads.
-class BenchSession {
+// The tests' dialog harness ("COM1" leads to a pty whose peer end the bench
+// reads), plus a descriptor of the device end for the bench's own writes.
+class BenchSession : public DialogHarness {
 public:
     // `replaySleep` replaces the replay thread's pause; null keeps the real one.
     explicit BenchSession(ReplaySleep replaySleep = nullptr);
     ~BenchSession();
-    BenchSession(const BenchSession&) = delete;
-    BenchSession& operator=(const BenchSession&) = delete;
 
     // False when the pty or the bench's own device descriptor is missing.
-    bool ok() const { return m_pty.ok() && m_device >= 0; }
+    bool ok() { return pty().ok() && m_device >= 0; }
 
-    COrvaneDlg& dlg() { return *m_dlg; }
-    BenchPrompter& prompter() { return m_prompter; }
     // The peer end of the line.
-    int peer() const { return m_pty.master(); }
+    int peer() { return pty().master(); }
     // A descriptor of the device end beside the dialog's own, opened before
     // the dialog takes the port exclusively.
     int device() const { return m_device; }
 
-    QPushButton* Button(int id) const;
-    // A mouse click as the operator makes it; false when the button is disabled.
-    bool Click(int id);
-    bool OpenPort();
-    // Chooses an entry of a settings combo as the operator does.
-    void Select(int comboId, int index);
-    void SetText(int editId, const QString& text);
-    int Rows() const;
+    // Opens the port unless it is open, and lets the port's thread start.
+    bool OpenLine();
 
 private:
-    ScopedPortMap m_ports;
-    PtyPair m_pty;
     int m_device = -1;
-    BenchPrompter m_prompter;
-    std::unique_ptr<COrvaneDlg> m_dlg;
 };
-
-// Creates the application object once, offscreen unless a platform was chosen.
-void EnsureApplication(int& argc, char** argv);
 
 // Runs the dialog thread's event loop for `duration`, or until `done` holds
 // (checked every millisecond). Returns whether `done` held.

@@ -15,7 +15,7 @@ void MeasureIdleCost(const BenchOptions& options, std::vector<Measure>& out) {
     const std::string label = "Idle CPU, port open, " + std::to_string(options.idleSeconds) + " s";
     const std::string target = "< 1 % of one core";
     BenchSession session;
-    if (!session.ok() || !session.OpenPort()) {
+    if (!session.ok() || !session.OpenLine()) {
         out.push_back(NotMeasured("idle.cpu_percent", label, target, "COM1 did not open"));
         return;
     }

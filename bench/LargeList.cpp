@@ -85,7 +85,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
     }
     g_skipPauses = false;
     BenchSession session(&PausableSleep);
-    if (!session.ok() || !session.OpenPort()) {
+    if (!session.ok() || !session.OpenLine()) {
         fail("list.load_ms", "Load a list of " + count, "COM1 did not open");
         return;
     }
@@ -93,7 +93,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
     // Drains the line, which the unpaused rest of the replay floods.
     PeerReader reader(session.peer(), ListRowFrame(0).size());
 
-    session.prompter().nextFile = path;
+    session.prompter().fileAnswers.push_back(path);
     const Timing load = TimeOnDialogThread([&] { session.Click(IDC_BTN_BROWSE); });
     if (session.Rows() != rows) {
         fail("list.load_ms", "Load a list of " + count, "the list did not load");
@@ -101,7 +101,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
     }
     out.push_back(Judged("list.load_ms", "Load a list of " + count + " (Browse)", load));
 
-    session.prompter().nextFolder = savedDir;
+    session.prompter().folderAnswers.push_back(savedDir);
     const Timing save = TimeOnDialogThread([&] { session.Click(IDC_BTN_SAVE); });
     // Nothing is lost on the way: the saved file is the loaded one, byte for byte.
     if (ReadFile(savedDir + "/DomeConfig.cfg") != ReadFile(path)) {
@@ -113,7 +113,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
 
     const Timing start = TimeOnDialogThread([&] { session.Click(IDC_BTN_AUTOSTART); });
     ReplayHeader header{};
-    std::memcpy(&header, dlg.m_pTempBuffer.get(), sizeof header);
+    std::memcpy(&header, session.probe().TempBuffer(), sizeof header);
     const bool running = session.Button(IDC_BTN_AUTOSTART)->text() == QStringLiteral("Auto Stop");
     g_skipPauses = true;
     const Timing stop = TimeOnDialogThread([&] { session.Click(IDC_BTN_AUTOSTART); });

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/SelectionTables.h"
 #include "bench/BenchSession.h"
 #include "bench/BenchStats.h"
 #include "bench/ListFile.h"
 #include "bench/PeerReader.h"
 #include "bench/Phases.h"
+#include "commandlist/SelectionTables.h"
 #include "console/ControlIds.h"
 
 namespace {
@@ -82,7 +82,7 @@ void MeasurePressToWire(const BenchOptions& options, std::vector<Measure>& out) 
         return;
     }
     session.Select(IDC_COMBO_PTZMODEL, kModelPelcoD);
-    if (!session.OpenPort()) {
+    if (!session.OpenLine()) {
         fail("COM1 did not open");
         return;
     }

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -81,17 +82,17 @@ void MeasureAt(const BenchOptions& options, uint32_t intervalMs, std::vector<Mea
         return;
     }
     BenchSession session;
-    if (!session.ok() || !session.OpenPort()) {
+    if (!session.ok() || !session.OpenLine()) {
         fail("COM1 did not open");
         return;
     }
-    session.prompter().nextFile = path;
+    session.prompter().fileAnswers.push_back(path);
     session.Click(IDC_BTN_BROWSE);
     if (session.Rows() != frames) {
         fail("the list file did not load");
         return;
     }
-    session.SetText(IDC_EDIT_CMDINTERVAL, QString::number(intervalMs));
+    session.Edit(IDC_EDIT_CMDINTERVAL)->setText(QString::number(intervalMs));
 
     PeerReader reader(session.peer(), ListRowFrame(0).size());
     const std::optional<std::deque<PeerReader::Frame>> bare =

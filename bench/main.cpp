@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
         }
         std::fprintf(stderr, "orvane-bench: measuring %s\n", phase.what);
         if (phase.needsApplication) {
-            EnsureApplication(argc, argv);
+            EnsureQtApplication();
         }
         phase.run(options, measures);
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "commandlist/SelectionTables.h"
 #include "stream/CxIOFile.h"
 
 // The layout is little-endian and written straight from memory.
@@ -11,18 +12,6 @@ static_assert(std::endian::native == std::endian::little);
 static_assert(sizeof(CommandRecord) == 16);
 
 namespace {
-
-constexpr int32_t kComCount = 8;
-constexpr int32_t kBaudCount = 13;
-constexpr int32_t kDataBitCount = 4;
-constexpr int32_t kStopBitCount = 2;
-constexpr int32_t kParityCount = 3;
-constexpr int32_t kModelCount = 2;
-constexpr int32_t kAddressCount = 225;
-
-bool InList(int32_t index, int32_t count) {
-    return index >= 0 && index < count;
-}
 
 template <typename T>
 bool WriteItem(CxIOFile& file, const T& item) {
@@ -52,12 +41,14 @@ bool WriteAll(CxIOFile& file, const CommandListHeader& header,
 }  // namespace
 
 bool HeaderIndexesValid(const CommandListHeader& header) {
-    return InList(header.port.comIndex, kComCount) && InList(header.port.baudIndex, kBaudCount) &&
-           InList(header.port.dataBitIndex, kDataBitCount) &&
-           InList(header.port.stopBitIndex, kStopBitCount) &&
-           InList(header.port.parityIndex, kParityCount) &&
-           InList(header.ptz.modelIndex, kModelCount) &&
-           InList(header.ptz.addressIndex, kAddressCount);
+    // The combos are filled from the same tables, so an index that passes
+    // here always names an entry.
+    return InTable(kPortNumbers, header.port.comIndex) &&
+           InTable(kBaudRates, header.port.baudIndex) &&
+           InTable(kDataBits, header.port.dataBitIndex) &&
+           InTable(kStopBits, header.port.stopBitIndex) &&
+           InTable(kParities, header.port.parityIndex) &&
+           PtzSelectionValid(header.ptz.modelIndex, header.ptz.addressIndex);
 }
 
 bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,

@@ -4,22 +4,6 @@
 #include "platform/TickCount.h"
 #include "ptz/PtzBase.h"
 
-PtzBase* g_pPtz = nullptr;
-uint32_t g_nCtrlRate = 32;
-Semaphore* g_hMsgSemaphore = nullptr;
-uint32_t* g_pLastCmdTick = nullptr;
-LastCommandSlot g_LastCmd;
-
-void LastCommandSlot::Store(const CommandRecord& record) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_record = record;
-}
-
-CommandRecord LastCommandSlot::Load() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_record;
-}
-
 void RecordLastCommand(PtzBase* driver) {
     if (driver == nullptr) {
         return;

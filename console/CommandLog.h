@@ -3,34 +3,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 
 #include "commandlist/CommandRecord.h"
+#include "console/SharedState.h"
 
 class PtzBase;
 class Semaphore;
-
-// State shared with code that cannot reach the dialog (the press-and-hold
-// buttons and the log thread). The dialog keeps it up to date.
-extern PtzBase* g_pPtz;             // the dialog's current driver, or null
-extern uint32_t g_nCtrlRate;        // speed of the press-and-hold actions
-extern Semaphore* g_hMsgSemaphore;  // wakes the log thread; null without one
-extern uint32_t* g_pLastCmdTick;    // the dialog's m_dwLastCmdTick, or null
-
-// The one record slot between the senders and the log thread. It is handed
-// over whole under a lock, so the log never lists half an old and half a new
-// record.
-class LastCommandSlot {
-public:
-    void Store(const CommandRecord& record);
-    CommandRecord Load() const;
-
-private:
-    mutable std::mutex m_mutex;
-    CommandRecord m_record{};
-};
-
-extern LastCommandSlot g_LastCmd;
 
 // Fills g_LastCmd from the driver's last frame: the interval since the
 // previous command (0 when there was none), then a new stamp in

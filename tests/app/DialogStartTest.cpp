@@ -46,7 +46,7 @@ TEST(DialogStart, CombosAreFilledFromTheirTablesAndDefaulted) {
 
 TEST(DialogStart, ListColumnsEnabledControlsAndWorkingObjects) {
     DialogHarness h;
-    QTableView* list = h.dlg().m_listCommands;
+    QTableView* list = h.probe().ListView();
     const std::pair<const char*, int> columns[] = {
         {"ID", 80}, {"Message", 200}, {"Message Size", 100}, {"Time Interval(sec)", 150}};
     for (int i = 0; i < 4; ++i) {
@@ -59,17 +59,17 @@ TEST(DialogStart, ListColumnsEnabledControlsAndWorkingObjects) {
         EXPECT_EQ(h.Item(id)->isEnabled(), kPortGroup.count(id) == 0) << "control " << id;
     }
     EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
-    COrvaneDlg& d = h.dlg();
-    ASSERT_TRUE(d.m_pSerialPort);
-    EXPECT_FALSE(d.m_pSerialPort->IsCommOpen());
-    auto* driver = dynamic_cast<PelcoP*>(d.m_pPtz.get());
+    const DialogProbe d = h.probe();
+    ASSERT_TRUE(d.Port());
+    EXPECT_FALSE(d.Port()->IsCommOpen());
+    auto* driver = dynamic_cast<PelcoP*>(d.Driver());
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->GetAddress(), 1);
     EXPECT_EQ(g_pPtz, driver);
-    EXPECT_TRUE(d.m_pTempFile && d.m_pTempBuffer && d.m_pMemFile);
-    EXPECT_NE(g_hMsgSemaphore, nullptr);
-    EXPECT_TRUE(d.m_hLogThread.joinable());
-    EXPECT_FALSE(d.m_hAutoThread.joinable());
+    EXPECT_TRUE(d.HasStreams());
+    EXPECT_NE(g_hMsgSemaphore.get(), nullptr);
+    EXPECT_TRUE(d.LogThreadRunning());
+    EXPECT_FALSE(d.ReplayThreadRunning());
 }
 
 TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
@@ -90,7 +90,7 @@ TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
     };
     for (const Case& c : cases) {
         DialogHarness h(DialogOptions::FailingAt(c.step));
-        COrvaneDlg& d = h.dlg();
+        const DialogProbe d = h.probe();
         const std::string what = c.message[0] ? c.message : "silent failure";
         if (c.message[0]) {
             ASSERT_EQ(h.prompter().messages.size(), 1u) << what;
@@ -100,17 +100,17 @@ TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
         } else {
             EXPECT_TRUE(h.prompter().messages.empty()) << what;
         }
-        EXPECT_EQ(bool(d.m_pSerialPort), c.objects) << what;
-        EXPECT_EQ(bool(d.m_pPtz), c.objects) << what;
-        EXPECT_EQ(g_pPtz, d.m_pPtz.get()) << what;
-        EXPECT_EQ(d.m_pTempFile && d.m_pTempBuffer && d.m_pMemFile, c.objects) << what;
+        EXPECT_EQ(d.Port() != nullptr, c.objects) << what;
+        EXPECT_EQ(d.Driver() != nullptr, c.objects) << what;
+        EXPECT_EQ(g_pPtz, d.Driver()) << what;
+        EXPECT_EQ(d.HasStreams(), c.objects) << what;
         EXPECT_EQ(g_hMsgSemaphore != nullptr, c.semaphore) << what;
-        EXPECT_FALSE(d.m_hLogThread.joinable()) << what;
-        EXPECT_EQ(d.m_bLogRun.load(), 0) << what;
+        EXPECT_FALSE(d.LogThreadRunning()) << what;
+        EXPECT_EQ(d.LogRun(), 0) << what;
         EXPECT_EQ(h.Edit(IDC_EDIT_CTRLRATE)->text(), "32") << what;
         h.prompter().Clear();
         h.Click(IDC_BTN_OPENPORT);
-        EXPECT_EQ(h.dlg().m_bPortOpen != 0, c.objects) << what << ": Open without a port object";
+        EXPECT_EQ(h.probe().PortOpen(), c.objects) << what << ": Open without a port object";
         EXPECT_EQ(h.prompter().messages.size(), c.objects ? 1u : 0u) << what;
     }
 }
@@ -123,9 +123,9 @@ TEST(DialogClose, ShutDownWhileTheLogThreadIsBusy) {
         h.Release(IDC_BTN_LEFT);
     }
     h.dlg().reject();
-    EXPECT_FALSE(h.dlg().m_hLogThread.joinable());
-    EXPECT_FALSE(h.dlg().m_pPtz || h.dlg().m_pSerialPort || h.dlg().m_pMemFile);
-    EXPECT_EQ(g_hMsgSemaphore, nullptr);
+    EXPECT_FALSE(h.probe().LogThreadRunning());
+    EXPECT_FALSE(h.probe().Driver() || h.probe().Port() || h.probe().MemFile());
+    EXPECT_EQ(g_hMsgSemaphore.get(), nullptr);
     h.ProcessEvents();  // appends still queued arrive harmlessly
 }
 

@@ -59,7 +59,7 @@ protected:
         }
         return Pauses().size() >= n;
     }
-    bool Running() { return h.dlg().m_hAutoThread.joinable(); }
+    bool Running() { return h.probe().ReplayThreadRunning(); }
 
     DialogHarness h{DialogOptions::WithReplaySleep(&RecordingSleep)};
 };
@@ -146,10 +146,10 @@ TEST_F(Replay, SettingsChangesAndALoadStopARunningReplayFirst) {
         ASSERT_TRUE(Running()) << what;
         (h.dlg().*handler)();  // reached directly: the controls are locked while it runs
         EXPECT_FALSE(Running()) << what;
-        EXPECT_EQ(h.dlg().m_bAutoRun.load(), 0) << what;
+        EXPECT_EQ(h.probe().AutoRun(), 0) << what;
         EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start") << what;
         EXPECT_TRUE(h.Item(IDC_BTN_OPENPORT)->isEnabled()) << what;
-        EXPECT_NE(h.dlg().m_pPtz, nullptr) << what;
+        EXPECT_NE(h.probe().Driver(), nullptr) << what;
     }
 }
 
@@ -159,7 +159,7 @@ TEST_F(Replay, ShutDownDuringAReplay) {
     ASSERT_TRUE(WaitForPauses(1));
     h.dlg().reject();
     EXPECT_FALSE(Running());
-    EXPECT_FALSE(h.dlg().m_pPtz || h.dlg().m_pMemFile || h.dlg().m_pTempBuffer);
+    EXPECT_FALSE(h.probe().Driver() || h.probe().MemFile() || h.probe().TempBuffer());
     EXPECT_EQ(Pauses().size() % 2, 0u);
 }
 

@@ -23,8 +23,8 @@ const Bytes kHomeP1 = {0xa0, 0x01, 0x00, 0x07, 0x00, 0x22, 0xaf, 0x2b};
 std::string State(DialogHarness& h) {
     std::string s = std::to_string(h.Rows()) + h.Edit(IDC_EDIT_CMDINTERVAL)->text().toStdString() +
                     "/" + h.Edit(IDC_EDIT_CTRLRATE)->text().toStdString() + "/" +
-                    std::to_string(g_nCtrlRate) + std::to_string(h.dlg().m_bPortOpen) +
-                    std::to_string(reinterpret_cast<uintptr_t>(h.dlg().m_pPtz.get()));
+                    std::to_string(g_nCtrlRate) + std::to_string(h.probe().PortOpen()) +
+                    std::to_string(reinterpret_cast<uintptr_t>(h.probe().Driver()));
     for (int id : {1000, 1001, 1002, 1003, 1004, 1029, 1030, 1024}) {
         s += "," + std::to_string(h.Combo(id)->currentIndex());
     }
@@ -84,9 +84,9 @@ TEST(SaveLoad, TheModelWordPicksTheDriver) {
         EXPECT_EQ(h.Row(1).interval, "250");
         EXPECT_EQ(h.Combo(IDC_COMBO_PTZMODEL)->currentIndex(), model);
         EXPECT_EQ(h.Combo(IDC_COMBO_PRESETID)->currentText(), "40") << model;
-        EXPECT_EQ(dynamic_cast<PelcoD*>(h.dlg().m_pPtz.get()) != nullptr, pelcoD) << model;
-        EXPECT_EQ(h.dlg().m_pPtz->GetAddress(), 4) << model;
-        EXPECT_EQ(g_pPtz, h.dlg().m_pPtz.get());
+        EXPECT_EQ(dynamic_cast<PelcoD*>(h.probe().Driver()) != nullptr, pelcoD) << model;
+        EXPECT_EQ(h.probe().Driver()->GetAddress(), 4) << model;
+        EXPECT_EQ(g_pPtz, h.probe().Driver());
     }
 }
 
@@ -104,7 +104,7 @@ TEST(SaveLoad, ARecordCutShortLoadsWhatIsThereAndStillReopensThePort) {
     h.Click(IDC_BTN_BROWSE);
 
     EXPECT_EQ(h.Rows(), 3);
-    EXPECT_EQ(h.dlg().m_bPortOpen, 1);
+    EXPECT_TRUE(h.probe().PortOpen());
     EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Close");
     EXPECT_EQ(g_nCtrlRate, 20u);
     EXPECT_EQ(h.Edit(IDC_EDIT_CMDINTERVAL)->text(), "100");
@@ -149,7 +149,7 @@ TEST(SaveLoad, ACancelledOrFailedSaveLeavesTheOldFileIntact) {
     for (int i = 0; i < 20; ++i) {
         h.Click(IDC_BTN_MENU);
     }
-    h.dlg().m_strConfigPath = QString::fromStdString(dir.File(kCfg));
+    h.probe().SetConfigPath(QString::fromStdString(dir.File(kCfg)));
     h.Click(IDC_BTN_SAVE);  // no folder chosen
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)), old) << "cancelled";
     // Files may not grow past 100 bytes: the new file's writes fail.

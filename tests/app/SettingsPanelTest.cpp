@@ -26,12 +26,12 @@ TEST(SettingsPanel, OpenAndCloseWithTheirMessages) {
     ASSERT_TRUE(h.OpenPort());
     EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Close");
     EXPECT_TRUE(PortGroupEnabled(h, true));
-    EXPECT_TRUE(h.dlg().m_pSerialPort->IsCommOpen());
+    EXPECT_TRUE(h.probe().Port()->IsCommOpen());
 
     EXPECT_FALSE(h.OpenPort());
     EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open");
     EXPECT_TRUE(PortGroupEnabled(h, false));
-    EXPECT_FALSE(h.dlg().m_pSerialPort->IsCommOpen());
+    EXPECT_FALSE(h.probe().Port()->IsCommOpen());
 
     ASSERT_EQ(h.prompter().messages.size(), 2u);
     EXPECT_EQ(h.prompter().Texts(), (std::vector<std::string>{"Serial Port Open Success!",
@@ -77,11 +77,11 @@ TEST(SettingsPanel, BaudChangeWhileOpenReopensWithAllFiveSelections) {
     h.Select(IDC_COMBO_COM, 1);  // read only when the port opens again
     h.Combo(IDC_COMBO_PTZMODEL)->setCurrentIndex(0);
     h.Select(IDC_COMBO_BAUDRATE, 9);
-    EXPECT_EQ(h.dlg().m_bPortOpen, 1);
+    EXPECT_TRUE(h.probe().PortOpen());
     EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Close");
     EXPECT_EQ(h.Rows(), 0);
-    EXPECT_NE(dynamic_cast<PelcoD*>(h.dlg().m_pPtz.get()), nullptr) << "driver remade";
-    EXPECT_EQ(g_pPtz, h.dlg().m_pPtz.get());
+    EXPECT_NE(dynamic_cast<PelcoD*>(h.probe().Driver()), nullptr) << "driver remade";
+    EXPECT_EQ(g_pPtz, h.probe().Driver());
     EXPECT_EQ(h.prompter().messages.size(), 1u) << "no message for the re-opening";
 
     h.Click(IDC_BTN_MENU);
@@ -131,7 +131,7 @@ TEST(SettingsPanel, CtrlRateTakesDigitsAndIsUsedByTheNextPress) {
         h.prompter().Clear();
         h.Type(IDC_EDIT_CTRLRATE, c.typed);
         EXPECT_EQ(g_nCtrlRate, c.rate) << c.typed;
-        EXPECT_EQ(h.dlg().m_nCtrlRate, c.rate) << c.typed;
+        EXPECT_EQ(h.probe().CtrlRate(), c.rate) << c.typed;
         EXPECT_EQ(!h.prompter().messages.empty(), c.reported) << c.typed;
     }
     h.Type(IDC_EDIT_CTRLRATE, "40");

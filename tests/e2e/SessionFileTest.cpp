@@ -99,15 +99,15 @@ TEST(SessionFile, ASavedSessionLoadsIntoAFreshDialogAndReplaysInOrder) {
         EXPECT_EQ(b.Edit(IDC_EDIT_CTRLRATE)->text(), c.rate);
         EXPECT_EQ(b.Edit(IDC_EDIT_CMDINTERVAL)->text(), c.cmdInterval);
         EXPECT_EQ(b.Edit(IDC_EDIT_CONFIGPATH)->text().toStdString(), file);
-        EXPECT_EQ(dynamic_cast<PelcoP*>(b.dlg().m_pPtz.get()) != nullptr, c.model == 1);
-        EXPECT_EQ(b.dlg().m_pPtz->GetAddress(), c.address);
+        EXPECT_EQ(dynamic_cast<PelcoP*>(b.probe().Driver()) != nullptr, c.model == 1);
+        EXPECT_EQ(b.probe().Driver()->GetAddress(), c.address);
 
         pacer.Arm(dome);
         ASSERT_TRUE(b.Click(IDC_BTN_AUTOSTART));
         EXPECT_EQ(b.Button(IDC_BTN_AUTOSTART)->text(), "Auto Stop");
         ASSERT_TRUE(pacer.WaitForPauses(2 * n + 1)) << "a third pass began";
         ASSERT_TRUE(b.Click(IDC_BTN_AUTOSTART));
-        EXPECT_FALSE(b.dlg().m_hAutoThread.joinable());
+        EXPECT_FALSE(b.probe().ReplayThreadRunning());
         EXPECT_EQ(b.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
 
         const std::vector<uint32_t> pauses = pacer.Pauses();

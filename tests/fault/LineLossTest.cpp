@@ -59,7 +59,7 @@ TEST(LineLoss, APeerThatVanishesLeavesTheDialogIdleResponsiveAndAbleToReopen) {
          },
          [](DialogHarness& h) {
              ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-             EXPECT_FALSE(h.dlg().m_hAutoThread.joinable());
+             EXPECT_FALSE(h.probe().ReplayThreadRunning());
              EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
          }},
         {"while a button is held",

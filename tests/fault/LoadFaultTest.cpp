@@ -68,10 +68,10 @@ std::string StateOf(DialogHarness& h) {
         const CommandRowTexts r = h.Row(row);
         s += r.id + "|" + r.message + "|" + r.size + "|" + r.interval + "\n";
     }
-    PtzBase* driver = h.dlg().m_pPtz.get();
+    PtzBase* driver = h.probe().Driver();
     s += "driver " + std::to_string(driver->GetDeviceType()) + "@" +
          std::to_string(driver->GetAddress()) + (g_pPtz == driver ? " global" : "") + ", port " +
-         std::to_string(h.dlg().m_bPortOpen) + std::to_string(h.dlg().m_pSerialPort->IsCommOpen()) +
+         std::to_string(h.probe().PortOpen()) + std::to_string(h.probe().Port()->IsCommOpen()) +
          ", rate " + std::to_string(g_nCtrlRate);
     return s;
 }
@@ -94,7 +94,7 @@ protected:
         ASSERT_TRUE(dome.WaitForFrames(1));
         h.Click(IDC_BTN_HOME);
         ASSERT_TRUE(dome.WaitForFrames(2));
-        h.dlg().m_pPtz->SetDeviceType(kMarkedDriver);
+        h.probe().Driver()->SetDeviceType(kMarkedDriver);
         h.prompter().Clear();
     }
 
@@ -189,10 +189,10 @@ TEST_F(DamagedFile, AWholeHeaderAppliesAndOnlyWholeRecordsLoad) {
             EXPECT_EQ(h.Row(row).message, HexBytes(kFrames[row])) << what;
             EXPECT_EQ(h.Row(row).interval, std::to_string(100 * (row + 1))) << what;
         }
-        EXPECT_NE(h.dlg().m_pPtz->GetDeviceType(), kMarkedDriver)
+        EXPECT_NE(h.probe().Driver()->GetDeviceType(), kMarkedDriver)
             << what << ": driver not made again";
-        EXPECT_NE(dynamic_cast<PelcoD*>(h.dlg().m_pPtz.get()), nullptr) << what;
-        h.dlg().m_pPtz->SetDeviceType(kMarkedDriver);
+        EXPECT_NE(dynamic_cast<PelcoD*>(h.probe().Driver()), nullptr) << what;
+        h.probe().Driver()->SetDeviceType(kMarkedDriver);
     }
     // The reopened port is COM2, driven by the loaded protocol and rate.
     h.Press(IDC_BTN_UP);

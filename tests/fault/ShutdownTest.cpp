@@ -75,16 +75,16 @@ TEST(Shutdown, EndsPromptlyWhateverIsUnderWay) {
             }
             if (c.viaClose) {
                 h->dlg().reject();
-                EXPECT_FALSE(h->dlg().m_hAutoThread.joinable());
-                EXPECT_FALSE(h->dlg().m_hLogThread.joinable());
-                EXPECT_EQ(h->dlg().m_pSerialPort, nullptr);
+                EXPECT_FALSE(h->probe().ReplayThreadRunning());
+                EXPECT_FALSE(h->probe().LogThreadRunning());
+                EXPECT_EQ(h->probe().Port(), nullptr);
             }
             dome->Stop();
             h.reset();
             QCoreApplication::processEvents();
         }
         EXPECT_EQ(g_pPtz, nullptr);
-        EXPECT_EQ(g_hMsgSemaphore, nullptr);
+        EXPECT_EQ(g_hMsgSemaphore.get(), nullptr);
         EXPECT_EQ(g_pLastCmdTick, nullptr);
 
         // Nothing left over gets in the way of the next dialog.

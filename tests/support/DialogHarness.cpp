@@ -189,7 +189,7 @@ void DialogHarness::Type(int editId, const QString& text) {
 
 bool DialogHarness::OpenPort() {
     Click(IDC_BTN_OPENPORT);
-    return m_dlg->m_bPortOpen != 0;
+    return probe().PortOpen();
 }
 
 int DialogHarness::Rows() const {

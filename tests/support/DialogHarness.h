@@ -14,6 +14,7 @@
 #include "app/OrvaneDlg.h"
 #include "app/Prompter.h"
 #include "commandlist/CommandRow.h"
+#include "tests/support/DialogProbe.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
 
@@ -98,6 +99,7 @@ public:
     DialogHarness& operator=(const DialogHarness&) = delete;
 
     COrvaneDlg& dlg() { return *m_dlg; }
+    DialogProbe probe() { return DialogProbe(*m_dlg); }
     ScriptedPrompter& prompter() { return m_prompter; }
     PtyPair& pty() { return m_pty; }
     ScopedPortMap& ports() { return m_ports; }

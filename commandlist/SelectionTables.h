@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -14,6 +15,7 @@ inline constexpr std::array<unsigned, 4> kDataBits = {5, 6, 7, 8};
 inline constexpr std::array<unsigned, 2> kStopBits = {1, 2};
 inline constexpr std::array<char, 3> kParities = {'N', 'E', 'O'};
 inline constexpr std::array<const char*, 2> kPtzModels = {"PELCO_D", "PELCO_P"};
+// Addresses and preset numbers 0 to 224; a selection index is the number.
 inline constexpr int kAddressCount = 225;
 inline constexpr int kPresetCount = 225;
 
@@ -48,9 +50,31 @@ struct PortSelection {
     int stopBits;
 };
 
+// Every settings selection the command list file stores.
+struct PanelSelection {
+    PortSelection port;
+    int model;
+    int address;
+};
+
+template <typename Table>
+constexpr bool InTable(const Table& table, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < table.size();
+}
+
 // The line settings the five selections name; nothing when any of them is
 // missing (-1) or outside its table.
-std::optional<PortSettings> PortSettingsFor(const PortSelection& selection);
+inline std::optional<PortSettings> PortSettingsFor(const PortSelection& s) {
+    if (!InTable(kPortNumbers, s.com) || !InTable(kBaudRates, s.baud) ||
+        !InTable(kParities, s.parity) || !InTable(kDataBits, s.dataBits) ||
+        !InTable(kStopBits, s.stopBits)) {
+        return std::nullopt;
+    }
+    return PortSettings{kPortNumbers[s.com], kBaudRates[s.baud], kParities[s.parity],
+                        kDataBits[s.dataBits], kStopBits[s.stopBits]};
+}
 
 // True when the PTZ model and address selections name a driver.
-bool PtzSelectionValid(int model, int address);
+inline bool PtzSelectionValid(int model, int address) {
+    return InTable(kPtzModels, model) && address >= 0 && address < kAddressCount;
+}

@@ -1,0 +1,120 @@
+// The command panel: the command list and its log, the function buttons and
+// the manual command.
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTableView>
+#include <array>
+
+#include "app/OrvaneDlg.h"
+#include "console/CommandListModel.h"
+#include "console/CommandLog.h"
+#include "console/ControlIds.h"
+#include "console/FunctionButtons.h"
+#include "console/ManualCommand.h"
+#include "ptz/PtzBase.h"
+
+void COrvaneDlg::StyleCommandList() {
+    m_listCommands->setShowGrid(true);
+    m_listCommands->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listCommands->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listCommands->setWordWrap(false);
+    m_listCommands->verticalHeader()->hide();
+    m_listCommands->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_listCommands->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    QPalette look = m_listCommands->palette();
+    look.setColor(QPalette::Base, QColor(0xF7, 0xF7, 0xFF));
+    look.setColor(QPalette::Text, QColor(0x00, 0x00, 0xFF));
+    m_listCommands->setPalette(look);
+    QHeaderView* header = m_listCommands->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setStretchLastSection(false);
+    const int widths[CommandListModel::ColumnCount] = {80, 200, 100, 150};
+    for (int column = 0; column < CommandListModel::ColumnCount; ++column) {
+        header->resizeSection(column, widths[column]);
+    }
+}
+
+// ---- command log ----------------------------------------------------------
+
+void COrvaneDlg::AppendCommandItem(CommandRecord record) {
+    m_pListModel->AppendRecord(record);
+}
+
+void COrvaneDlg::EmptyCommandList() {
+    m_pListModel->Clear();
+}
+
+void COrvaneDlg::OnLogCommand() {
+    AppendCommandItem(g_LastCmd.Load());
+}
+
+void COrvaneDlg::OnClear() {
+    EmptyCommandList();
+    m_dwLastCmdTick = 0;
+}
+
+// ---- function buttons and the manual command ------------------------------
+
+void COrvaneDlg::RunFunctionButton(int id) {
+    const FunctionButton* button = FindFunctionButton(id);
+    if (button == nullptr || button->op < 0) {
+        return;
+    }
+    if (button->readsFields) {
+        UpdateData(true);
+    }
+    if (!m_pPtz || !SendFunctionCommand(*m_pPtz, *button, m_cbPresetId->currentIndex())) {
+        return;
+    }
+    RecordLastCommand(m_pPtz.get());
+    AppendCommandItem(g_LastCmd.Load());
+}
+
+void COrvaneDlg::OnPreset() {
+    RunFunctionButton(IDC_BTN_PRESET);
+}
+void COrvaneDlg::OnCall() {
+    RunFunctionButton(IDC_BTN_CALL);
+}
+void COrvaneDlg::OnDelete() {
+    RunFunctionButton(IDC_BTN_DELETE);
+}
+void COrvaneDlg::OnSetAux() {
+    RunFunctionButton(IDC_BTN_SETAUX);
+}
+void COrvaneDlg::OnClrAux() {
+    RunFunctionButton(IDC_BTN_CLRAUX);
+}
+void COrvaneDlg::OnHome() {
+    RunFunctionButton(IDC_BTN_HOME);
+}
+void COrvaneDlg::OnMenu() {
+    RunFunctionButton(IDC_BTN_MENU);
+}
+void COrvaneDlg::OnMemory() {
+    RunFunctionButton(IDC_BTN_MEMORY);
+}
+void COrvaneDlg::OnScan() {
+    RunFunctionButton(IDC_BTN_SCAN);
+}
+void COrvaneDlg::OnTour() {
+    RunFunctionButton(IDC_BTN_TOUR);
+}
+void COrvaneDlg::OnStop() {
+    RunFunctionButton(IDC_BTN_STOP);
+}
+void COrvaneDlg::OnShot() {}
+
+void COrvaneDlg::OnSend() {
+    UpdateData(true);
+    const QByteArray text = m_strHexCommand.toUtf8();
+    const std::array<uint8_t, 4> bytes =
+        ManualCommandBytes(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    if (!m_pPtz) {
+        return;
+    }
+    m_pPtz->ManualAction(bytes[0], bytes[1], bytes[2], bytes[3]);
+    RecordLastCommand(m_pPtz.get());
+    AppendCommandItem(g_LastCmd.Load());
+}

@@ -1,0 +1,289 @@
+// The dialog template: every control at its place in dialog units, the
+// handler connections, the enable groups and the field exchange.
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTableView>
+#include <array>
+#include <limits>
+
+#include "app/DialogUnits.h"
+#include "app/OrvaneDlg.h"
+#include "console/CommandListModel.h"
+#include "console/ControlIds.h"
+#include "console/FunctionButtons.h"
+#include "console/HoldButton.h"
+#include "ptz/PtzCodes.h"
+
+namespace {
+
+constexpr char kBadNumber[] = "Please enter a whole number from 0 to 4294967295.";
+
+// Everything that needs an open port.
+constexpr std::array<int, 35> kPortGroupIds = {
+    IDC_BTN_BROWSE,      IDC_BTN_SAVE,      IDC_BTN_UP,        IDC_BTN_DOWN,
+    IDC_BTN_LEFT,        IDC_BTN_RIGHT,     IDC_BTN_LU,        IDC_BTN_RU,
+    IDC_BTN_LD,          IDC_BTN_RD,        IDC_BTN_WIDE,      IDC_BTN_TELE,
+    IDC_BTN_FAR,         IDC_BTN_NEAR,      IDC_BTN_OPEN,      IDC_BTN_CLOSE,
+    IDC_BTN_PRESET,      IDC_BTN_SHOT,      IDC_BTN_SEND,      IDC_COMBO_PRESETID,
+    IDC_EDIT_HEXCOMMAND, IDC_BTN_AUTOSTART, IDC_BTN_CALL,      IDC_EDIT_CMDINTERVAL,
+    IDC_BTN_CLEAR,       IDC_BTN_STOP,      IDC_BTN_MENU,      IDC_BTN_SCAN,
+    IDC_BTN_TOUR,        IDC_BTN_MEMORY,    IDC_EDIT_CTRLRATE, IDC_BTN_SETAUX,
+    IDC_BTN_CLRAUX,      IDC_BTN_HOME,      IDC_BTN_DELETE,
+};
+
+// Everything a running replay must not meet, except the button that stops it.
+constexpr std::array<int, 9> kReplayOnlyIds = {
+    IDC_EDIT_CONFIGPATH, IDC_BTN_OPENPORT,   IDC_COMBO_COM,
+    IDC_COMBO_BAUDRATE,  IDC_COMBO_DATABIT,  IDC_COMBO_STOPBIT,
+    IDC_COMBO_PARITY,    IDC_COMBO_PTZMODEL, IDC_COMBO_PTZADDRESS,
+};
+
+// The press-and-hold keyboard: direction pad, then the lens pairs.
+struct HoldButtonEntry {
+    int id;
+    int code;
+    const char* caption;
+    int x;
+    int y;
+};
+constexpr std::array<HoldButtonEntry, 14> kHoldButtons = {{
+    {IDC_BTN_LU, PTZ_LEFT_UP, "LU", 171, 20},
+    {IDC_BTN_UP, PTZ_UP, "Up", 211, 20},
+    {IDC_BTN_RU, PTZ_RIGHT_UP, "RU", 251, 20},
+    {IDC_BTN_LEFT, PTZ_LEFT, "Left", 171, 40},
+    {IDC_BTN_RIGHT, PTZ_RIGHT, "Right", 251, 40},
+    {IDC_BTN_LD, PTZ_LEFT_DOWN, "LD", 171, 60},
+    {IDC_BTN_DOWN, PTZ_DOWN, "Down", 211, 60},
+    {IDC_BTN_RD, PTZ_RIGHT_DOWN, "RD", 251, 60},
+    {IDC_BTN_TELE, PTZ_ZOOM_TELE, "TELE", 297, 20},
+    {IDC_BTN_WIDE, PTZ_ZOOM_WIDE, "WIDE", 337, 20},
+    {IDC_BTN_NEAR, PTZ_FOCUS_NEAR, "NEAR", 297, 40},
+    {IDC_BTN_FAR, PTZ_FOCUS_FAR, "FAR", 337, 40},
+    {IDC_BTN_OPEN, PTZ_IRIS_OPEN, "OPEN", 297, 60},
+    {IDC_BTN_CLOSE, PTZ_IRIS_CLOSE, "CLOSE", 337, 60},
+}};
+
+// The function buttons in two rows of six.
+constexpr std::array<int, 12> kFunctionOrder = {
+    IDC_BTN_PRESET, IDC_BTN_CALL, IDC_BTN_DELETE, IDC_BTN_SETAUX, IDC_BTN_CLRAUX, IDC_BTN_SHOT,
+    IDC_BTN_HOME,   IDC_BTN_MENU, IDC_BTN_MEMORY, IDC_BTN_SCAN,   IDC_BTN_TOUR,   IDC_BTN_STOP,
+};
+
+}  // namespace
+
+template <typename Widget>
+Widget* COrvaneDlg::AddControl(int id, Widget* widget, int x, int y, int width, int height) {
+    const DialogUnits dlu(font());
+    widget->setGeometry(dlu.Rect(x, y, width, height));
+    widget->setProperty("controlId", id);
+    m_controls[id] = widget;
+    return widget;
+}
+
+void COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
+    auto* label = new QLabel(QString::fromLatin1(text), this);
+    label->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
+}
+
+void COrvaneDlg::AddGroup(const char* caption, int x, int y, int width, int height) {
+    auto* group = new QGroupBox(QString::fromLatin1(caption), this);
+    group->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
+    group->lower();
+}
+
+void COrvaneDlg::BuildTemplate() {
+    setWindowTitle(QStringLiteral("Orvane"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto button = [this](int id, const char* caption, int x, int y, int w, int h) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setAutoDefault(false);
+        return AddControl(id, b, x, y, w, h);
+    };
+    auto combo = [this](int id, int x, int y, int w) {
+        auto* c = new QComboBox(this);
+        c->setMaxVisibleItems(12);
+        return AddControl(id, c, x, y, w, 14);
+    };
+    auto edit = [this](int id, int x, int y, int w, bool digitsOnly) {
+        auto* e = new QLineEdit(this);
+        if (digitsOnly) {
+            e->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+        }
+        return AddControl(id, e, x, y, w, 13);
+    };
+
+    // Left column.
+    AddGroup("Configure COM", 7, 7, 150, 118);
+    AddStatic("COM", 15, 22, 46, 8);
+    m_cbComPort = combo(IDC_COMBO_COM, 65, 20, 84);
+    AddStatic("BaudRate", 15, 40, 46, 8);
+    m_cbBaudRate = combo(IDC_COMBO_BAUDRATE, 65, 38, 84);
+    AddStatic("Data Bit", 15, 58, 46, 8);
+    m_cbDataBit = combo(IDC_COMBO_DATABIT, 65, 56, 84);
+    AddStatic("Stop Bit", 15, 76, 46, 8);
+    m_cbStopBit = combo(IDC_COMBO_STOPBIT, 65, 74, 84);
+    AddStatic("Parity Bit", 15, 94, 46, 8);
+    m_cbParity = combo(IDC_COMBO_PARITY, 65, 92, 84);
+    button(IDC_BTN_OPENPORT, "Open", 99, 108, 50, 14);
+
+    AddGroup("RS485 Configure", 7, 130, 150, 50);
+    AddStatic("PTZ Model", 15, 145, 46, 8);
+    m_cbPtzModel = combo(IDC_COMBO_PTZMODEL, 65, 143, 84);
+    AddStatic("PTZ Address", 15, 163, 46, 8);
+    m_cbPtzAddress = combo(IDC_COMBO_PTZADDRESS, 65, 161, 84);
+
+    AddGroup("Configuation File", 7, 185, 150, 48);
+    m_editConfigPath = edit(IDC_EDIT_CONFIGPATH, 15, 198, 134, false);
+    button(IDC_BTN_BROWSE, "Browse", 15, 215, 60, 14);
+    button(IDC_BTN_SAVE, "Save", 89, 215, 60, 14);
+
+    AddGroup("Command Edit(Hex)", 7, 238, 150, 48);
+    m_editHexCommand = edit(IDC_EDIT_HEXCOMMAND, 15, 251, 134, false);
+    button(IDC_BTN_SEND, "Send", 89, 268, 60, 14);
+
+    AddGroup("Auto Button", 7, 291, 150, 75);
+    AddStatic("Cmd Interval Time", 15, 306, 66, 8);
+    m_editCmdInterval = edit(IDC_EDIT_CMDINTERVAL, 82, 304, 45, true);
+    AddStatic("ms", 131, 306, 14, 8);
+    button(IDC_BTN_AUTOSTART, "Auto Start", 15, 326, 60, 14);
+    button(IDC_BTN_CLEAR, "Clear", 89, 326, 60, 14);
+
+    // Right column: the keyboard, then the command list.
+    AddGroup("KeyBoard", 163, 7, 292, 118);
+    for (const HoldButtonEntry& hold : kHoldButtons) {
+        AddControl(hold.id, new CHoldButton(QString::fromLatin1(hold.caption), this), hold.x,
+                   hold.y, 36, 16);
+    }
+
+    AddStatic("Ctrl Rate", 383, 22, 62, 8);
+    m_editCtrlRate = edit(IDC_EDIT_CTRLRATE, 383, 32, 62, true);
+    AddStatic("Preset ID", 383, 50, 62, 8);
+    m_cbPresetId = combo(IDC_COMBO_PRESETID, 383, 60, 62);
+
+    for (size_t i = 0; i < kFunctionOrder.size(); ++i) {
+        const FunctionButton* f = FindFunctionButton(kFunctionOrder[i]);
+        button(f->id, f->caption, 171 + 46 * static_cast<int>(i % 6), i < 6 ? 84 : 102, 42, 14);
+    }
+
+    AddGroup("Command List", 163, 130, 292, 236);
+    m_pListModel = new CommandListModel(this);
+    m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 216);
+    m_listCommands->setModel(m_pListModel);
+
+    setFixedSize(DialogUnits(font()).Size(462, 373));
+    ConnectHandlers();
+}
+
+void COrvaneDlg::ConnectHandlers() {
+    auto clicked = [this](int id, void (COrvaneDlg::*handler)()) {
+        connect(static_cast<QPushButton*>(GetDlgItem(id)), &QPushButton::clicked, this, handler);
+    };
+    clicked(IDC_BTN_AUTOSTART, &COrvaneDlg::OnAutoStart);
+    clicked(IDC_BTN_BROWSE, &COrvaneDlg::OnBrowse);
+    clicked(IDC_BTN_OPENPORT, &COrvaneDlg::OnOpenPort);
+    clicked(IDC_BTN_PRESET, &COrvaneDlg::OnPreset);
+    clicked(IDC_BTN_SAVE, &COrvaneDlg::OnSave);
+    clicked(IDC_BTN_SEND, &COrvaneDlg::OnSend);
+    clicked(IDC_BTN_SHOT, &COrvaneDlg::OnShot);
+    clicked(IDC_BTN_CALL, &COrvaneDlg::OnCall);
+    clicked(IDC_BTN_CLEAR, &COrvaneDlg::OnClear);
+    clicked(IDC_BTN_MENU, &COrvaneDlg::OnMenu);
+    clicked(IDC_BTN_MEMORY, &COrvaneDlg::OnMemory);
+    clicked(IDC_BTN_SCAN, &COrvaneDlg::OnScan);
+    clicked(IDC_BTN_TOUR, &COrvaneDlg::OnTour);
+    clicked(IDC_BTN_STOP, &COrvaneDlg::OnStop);
+    clicked(IDC_BTN_DELETE, &COrvaneDlg::OnDelete);
+    clicked(IDC_BTN_HOME, &COrvaneDlg::OnHome);
+    clicked(IDC_BTN_CLRAUX, &COrvaneDlg::OnClrAux);
+    clicked(IDC_BTN_SETAUX, &COrvaneDlg::OnSetAux);
+    // Only the operator's choices count, not the selections the dialog makes.
+    connect(m_cbPtzAddress, &QComboBox::activated, this, &COrvaneDlg::OnSelchangePtzAddress);
+    connect(m_cbPtzModel, &QComboBox::activated, this, &COrvaneDlg::OnSelchangePtzModel);
+    connect(m_cbBaudRate, &QComboBox::activated, this, &COrvaneDlg::OnSelchangeBaudRate);
+    connect(m_editCtrlRate, &QLineEdit::textEdited, this, &COrvaneDlg::OnChangeCtrlRate);
+}
+
+// The codes are given at initialisation: until then a press sends nothing.
+void COrvaneDlg::AssignHoldButtonCodes() {
+    for (const HoldButtonEntry& hold : kHoldButtons) {
+        static_cast<CHoldButton*>(GetDlgItem(hold.id))->m_nCode = hold.code;
+    }
+}
+
+QWidget* COrvaneDlg::GetDlgItem(int id) const {
+    const auto it = m_controls.find(id);
+    return it != m_controls.end() ? it->second : nullptr;
+}
+
+void COrvaneDlg::SetDlgItemText(int id, const char* text) {
+    if (auto* b = qobject_cast<QPushButton*>(GetDlgItem(id))) {
+        b->setText(QString::fromLatin1(text));
+    }
+}
+
+void COrvaneDlg::EnableControls(uint32_t group, bool enable) {
+    if (group != kPortGroup && group != kReplayGroup) {
+        return;
+    }
+    for (int id : kPortGroupIds) {
+        if (group == kReplayGroup && id == IDC_BTN_AUTOSTART) {
+            continue;
+        }
+        GetDlgItem(id)->setEnabled(enable);
+    }
+    if (group == kReplayGroup) {
+        for (int id : kReplayOnlyIds) {
+            GetDlgItem(id)->setEnabled(enable);
+        }
+    }
+}
+
+// ---- field exchange -------------------------------------------------------
+
+bool COrvaneDlg::UpdateData(bool saveAndValidate) {
+    return DoDataExchange(saveAndValidate);
+}
+
+bool COrvaneDlg::ExchangeUnsigned(QLineEdit* edit, uint32_t& member) {
+    const QString text = edit->text().trimmed();
+    bool ok = !text.isEmpty();
+    uint64_t value = 0;
+    for (QChar c : text) {
+        if (!ok || c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            ok = false;
+            break;
+        }
+        value = value * 10 + static_cast<uint64_t>(c.unicode() - '0');
+        ok = value <= std::numeric_limits<uint32_t>::max();
+    }
+    if (!ok) {
+        m_prompter->Message(kBadNumber, "Orvane", PromptIcon::Warning);
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    member = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool COrvaneDlg::DoDataExchange(bool saveAndValidate) {
+    if (!saveAndValidate) {
+        m_editConfigPath->setText(m_strConfigPath);
+        m_editHexCommand->setText(m_strHexCommand);
+        m_editCmdInterval->setText(QString::number(m_nCmdInterval));
+        m_editCtrlRate->setText(QString::number(m_nCtrlRate));
+        return true;
+    }
+    m_strConfigPath = m_editConfigPath->text();
+    m_strHexCommand = m_editHexCommand->text();
+    return ExchangeUnsigned(m_editCmdInterval, m_nCmdInterval) &&
+           ExchangeUnsigned(m_editCtrlRate, m_nCtrlRate);
+}

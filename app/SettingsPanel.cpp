@@ -1,0 +1,182 @@
+// The settings panel: the line and PTZ combos, the port, the driver they name
+// and the control rate.
+
+#include <QComboBox>
+#include <new>
+
+#include "app/OrvaneDlg.h"
+#include "console/CommandLog.h"
+#include "console/ControlIds.h"
+#include "ptz/PelcoD.h"
+#include "ptz/PelcoP.h"
+#include "serial/SerialPort.h"
+
+namespace {
+
+constexpr char kMessageCaption[] = "Message";
+
+void IgnoreReceived(uint8_t*, uint32_t) {}
+
+}  // namespace
+
+void COrvaneDlg::FillSelectionLists() {
+    QComboBox* const combos[] = {m_cbComPort, m_cbBaudRate, m_cbDataBit,    m_cbStopBit,
+                                 m_cbParity,  m_cbPtzModel, m_cbPtzAddress, m_cbPresetId};
+    for (QComboBox* c : combos) {
+        c->clear();
+    }
+    for (unsigned port : kPortNumbers) {
+        m_cbComPort->addItem(QStringLiteral("COM%1").arg(port));
+    }
+    for (unsigned rate : kBaudRates) {
+        m_cbBaudRate->addItem(QString::number(rate));
+    }
+    for (unsigned bits : kDataBits) {
+        m_cbDataBit->addItem(QString::number(bits));
+    }
+    for (unsigned bits : kStopBits) {
+        m_cbStopBit->addItem(QString::number(bits));
+    }
+    for (char parity : kParities) {
+        m_cbParity->addItem(QString(QChar::fromLatin1(parity)));
+    }
+    for (const char* model : kPtzModels) {
+        m_cbPtzModel->addItem(QString::fromLatin1(model));
+    }
+    for (int n = 0; n < kAddressCount; ++n) {
+        m_cbPtzAddress->addItem(QString::number(n));
+    }
+    for (int n = 0; n < kPresetCount; ++n) {
+        m_cbPresetId->addItem(QString::number(n));
+    }
+    ApplySelections(PanelSelection{{kDefaultComIndex, kDefaultBaudIndex, kDefaultParityIndex,
+                                    kDefaultDataBitIndex, kDefaultStopBitIndex},
+                                   kDefaultModelIndex,
+                                   kDefaultAddressIndex});
+    m_cbPresetId->setCurrentIndex(kDefaultPresetIndex);
+}
+
+PanelSelection COrvaneDlg::ReadSelections() const {
+    return PanelSelection{
+        {m_cbComPort->currentIndex(), m_cbBaudRate->currentIndex(), m_cbParity->currentIndex(),
+         m_cbDataBit->currentIndex(), m_cbStopBit->currentIndex()},
+        m_cbPtzModel->currentIndex(),
+        m_cbPtzAddress->currentIndex()};
+}
+
+// Selecting by program runs no handler: the caller remakes what depends on it.
+void COrvaneDlg::ApplySelections(const PanelSelection& selection) {
+    m_cbComPort->setCurrentIndex(selection.port.com);
+    m_cbBaudRate->setCurrentIndex(selection.port.baud);
+    m_cbDataBit->setCurrentIndex(selection.port.dataBits);
+    m_cbStopBit->setCurrentIndex(selection.port.stopBits);
+    m_cbParity->setCurrentIndex(selection.port.parity);
+    m_cbPtzModel->setCurrentIndex(selection.model);
+    m_cbPtzAddress->setCurrentIndex(selection.address);
+}
+
+void COrvaneDlg::PublishCtrlRate() {
+    SetCtrlRate(m_nCtrlRate);
+}
+
+std::unique_ptr<PtzBase> COrvaneDlg::CreatePtzDriver(int model, int address) {
+    if (!PtzSelectionValid(model, address)) {
+        return nullptr;
+    }
+    const auto addr = static_cast<uint32_t>(address);
+    if (model == kModelPelcoD) {
+        if (!Allowed(CreationStep::PelcoD)) {
+            return nullptr;
+        }
+        return std::unique_ptr<PtzBase>(new (std::nothrow) PelcoD(m_pSerialPort.get(), addr));
+    }
+    if (!Allowed(CreationStep::PelcoP)) {
+        return nullptr;
+    }
+    return std::unique_ptr<PtzBase>(new (std::nothrow) PelcoP(m_pSerialPort.get(), addr));
+}
+
+void COrvaneDlg::SetDriver(std::unique_ptr<PtzBase> driver) {
+    m_pPtz = std::move(driver);
+    SetCurrentDriver(m_pPtz.get());
+}
+
+// The old driver goes first, so the buttons never reach a deleted one.
+void COrvaneDlg::RecreatePtzDriver() {
+    SetDriver(nullptr);
+    const PanelSelection selection = ReadSelections();
+    SetDriver(CreatePtzDriver(selection.model, selection.address));
+}
+
+void COrvaneDlg::ReopenPort() {
+    m_pSerialPort->CloseComm();
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    m_bPortOpen = line && m_pSerialPort->OpenComm(&IgnoreReceived, line->portNumber, line->baudRate,
+                                                  line->parity, line->dataBits, line->stopBits) != 0
+                      ? 1
+                      : 0;
+    EnableControls(kPortGroup, m_bPortOpen != 0);
+    SetDlgItemText(IDC_BTN_OPENPORT, m_bPortOpen ? "Close" : "Open");
+}
+
+void COrvaneDlg::OnOpenPort() {
+    UpdateData(true);
+    PublishCtrlRate();
+    if (!m_pSerialPort) {
+        return;
+    }
+    if (m_bPortOpen) {
+        m_pSerialPort->CloseComm();
+        m_bPortOpen = 0;
+        EnableControls(kPortGroup, false);
+        SetDlgItemText(IDC_BTN_OPENPORT, "Open");
+        m_prompter->Message("Serial Port Close Success!", kMessageCaption, PromptIcon::Information);
+        return;
+    }
+    // A missing selection is refused like a port that cannot be opened.
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    if (!line || m_pSerialPort->OpenComm(&IgnoreReceived, line->portNumber, line->baudRate,
+                                         line->parity, line->dataBits, line->stopBits) == 0) {
+        m_prompter->Message("Serial Port Open Failed!", kMessageCaption, PromptIcon::Information);
+        return;
+    }
+    m_bPortOpen = 1;
+    EnableControls(kPortGroup, true);
+    SetDlgItemText(IDC_BTN_OPENPORT, "Close");
+    m_prompter->Message("Serial Port Open Success!", kMessageCaption, PromptIcon::Information);
+}
+
+void COrvaneDlg::OnSelchangePtzAddress() {
+    UpdateData(true);
+    if (!m_pSerialPort) {
+        return;
+    }
+    PublishCtrlRate();
+    StopAutoThread();
+    RecreatePtzDriver();
+    EmptyCommandList();
+}
+
+void COrvaneDlg::OnSelchangePtzModel() {
+    OnSelchangePtzAddress();
+}
+
+void COrvaneDlg::OnSelchangeBaudRate() {
+    UpdateData(true);
+    if (!m_pSerialPort) {
+        return;
+    }
+    PublishCtrlRate();
+    if (!m_bPortOpen) {
+        return;
+    }
+    StopAutoThread();
+    ReopenPort();
+    RecreatePtzDriver();
+    EmptyCommandList();
+}
+
+void COrvaneDlg::OnChangeCtrlRate() {
+    UpdateData(true);
+    PublishCtrlRate();
+}

@@ -1,0 +1,50 @@
+#include "console/SharedState.h"
+
+#include "platform/Semaphore.h"
+
+namespace {
+PtzBase* s_driver = nullptr;
+uint32_t s_ctrlRate = kDefaultCtrlRate;
+std::unique_ptr<Semaphore> s_semaphore;
+}  // namespace
+
+// Read-only names for the values above; only the setters write them.
+PtzBase* const& g_pPtz = s_driver;
+const uint32_t& g_nCtrlRate = s_ctrlRate;
+const std::unique_ptr<Semaphore>& g_hMsgSemaphore = s_semaphore;
+uint32_t* g_pLastCmdTick = nullptr;
+LastCommandSlot g_LastCmd;
+
+void LastCommandSlot::Store(const CommandRecord& record) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record = record;
+}
+
+CommandRecord LastCommandSlot::Load() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_record;
+}
+
+void SetCurrentDriver(PtzBase* driver) {
+    s_driver = driver;
+}
+
+void SetCtrlRate(uint32_t rate) {
+    s_ctrlRate = rate;
+}
+
+void SetLogSemaphore(std::unique_ptr<Semaphore> semaphore) {
+    s_semaphore = std::move(semaphore);
+}
+
+void SetLastTickSlot(uint32_t* tick) {
+    g_pLastCmdTick = tick;
+}
+
+void ResetSharedState() {
+    SetCurrentDriver(nullptr);
+    SetCtrlRate(kDefaultCtrlRate);
+    SetLogSemaphore(nullptr);
+    SetLastTickSlot(nullptr);
+    g_LastCmd.Store(CommandRecord{});
+}

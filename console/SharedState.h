@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "commandlist/CommandRecord.h"
+
+class PtzBase;
+class Semaphore;
+
+// State shared with code that cannot reach the dialog: the press-and-hold
+// buttons and the log thread. The dialog writes it through the setters below
+// and nothing else writes it, so it cannot drift from the dialog's own copy.
+
+inline constexpr uint32_t kDefaultCtrlRate = 32;
+
+// The one record slot between the senders and the log thread. It is handed
+// over whole under a lock, so the log never lists half an old and half a new
+// record.
+class LastCommandSlot {
+public:
+    void Store(const CommandRecord& record);
+    CommandRecord Load() const;
+
+private:
+    mutable std::mutex m_mutex;
+    CommandRecord m_record{};
+};
+
+// Written by the dialog's thread (SetCurrentDriver); read by the hold buttons
+// on the same thread. The dialog's current driver, or null.
+extern PtzBase* const& g_pPtz;
+// Written by the dialog's thread (SetCtrlRate); read by the hold buttons on the
+// same thread. Speed of the press-and-hold actions.
+extern const uint32_t& g_nCtrlRate;
+// Set by the dialog's thread (SetLogSemaphore) before the log thread starts and
+// cleared after it is joined; released by the senders, waited on by the log
+// thread. Null without one.
+extern const std::unique_ptr<Semaphore>& g_hMsgSemaphore;
+// Written by the dialog's thread (SetLastTickSlot); read and stepped on the
+// same thread by RecordLastCommand. The dialog's m_dwLastCmdTick, or null.
+extern uint32_t* g_pLastCmdTick;
+// Stored by the senders on the dialog's thread (RecordLastCommand); loaded by
+// the log thread and the dialog's thread, under its own lock.
+extern LastCommandSlot g_LastCmd;
+
+void SetCurrentDriver(PtzBase* driver);
+void SetCtrlRate(uint32_t rate);
+void SetLogSemaphore(std::unique_ptr<Semaphore> semaphore);
+void SetLastTickSlot(uint32_t* tick);
+
+// Puts every shared value back to its start-up state: no driver, the default
+// rate, no semaphore, no tick slot, an empty record.
+void ResetSharedState();
+
+// For tests: a clean shared state for the object's life and after it.
+class ScopedSharedStateReset {
+public:
+    ScopedSharedStateReset() { ResetSharedState(); }
+    ~ScopedSharedStateReset() { ResetSharedState(); }
+    ScopedSharedStateReset(const ScopedSharedStateReset&) = delete;
+    ScopedSharedStateReset& operator=(const ScopedSharedStateReset&) = delete;
+};
