@@ -2,13 +2,12 @@
 
 // The device layer under CSerialPort: every call into the operating system's
 // serial, poll and event interfaces lives behind this header, so the port's
-// logic stays portable. Not part of the folder's public interface.
+// logic stays portable. Not part of the folder's public interface; the POSIX
+// details are in SerialDevicePosix.h.
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-struct termios;
 
 // What a device-layer call came to.
 enum class DeviceResult {
@@ -22,27 +21,12 @@ enum class DeviceResult {
     Failed,
 };
 
-// The one place where an errno value becomes a result.
-DeviceResult ResultFromErrno(int err);
-
 struct LineSettings {
     unsigned baudRate = 0;
     char parity = 0;
     unsigned dataBits = 0;
     unsigned stopBits = 0;
 };
-
-// One helper per line setting. Each returns false and leaves `tio` untouched
-// for a value the device layer cannot set.
-bool SetBaudRate(termios& tio, unsigned baudRate);
-bool SetParity(termios& tio, char parity);
-bool SetDataBits(termios& tio, unsigned dataBits);
-bool SetStopBits(termios& tio, unsigned stopBits);
-
-// Raw mode with the receiver on, no modem control or flow control, no hang-up
-// on close, reads that return at once, then the four settings. False, with
-// `tio` untouched, when any setting is refused.
-bool MakeLineTermios(termios& tio, const LineSettings& settings);
 
 // The same check without a device, so a bad request never touches the line.
 bool LineSettingsValid(const LineSettings& settings);
@@ -113,7 +97,9 @@ private:
     bool m_bExclusive = false;
     unsigned m_nBitsPerChar = 10;
     unsigned m_nBaudRate = 9600;
-    std::unique_ptr<termios> m_pSaved;
+    // The settings found at open, put back at close; backend-defined.
+    struct SavedState;
+    std::unique_ptr<SavedState> m_pSaved;
 };
 
 enum class WaitOutcome { Stop, Line, Hangup, Send, Interrupted, Failed };

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/SerialDevice.h"
+#include "serial/SerialDevicePosix.h"
 
 namespace {
 
@@ -212,6 +212,10 @@ bool DeviceEvent::WaitFor(uint32_t ms) const {
 
 // --- SerialDevice ---
 
+struct SerialDevice::SavedState {
+    termios tio{};
+};
+
 SerialDevice::SerialDevice() = default;
 
 SerialDevice::~SerialDevice() {
@@ -245,8 +249,8 @@ DeviceResult SerialDevice::Open(const std::string& path) {
             result = excl;
         }
     }
-    auto saved = std::make_unique<termios>();
-    if (result == DeviceResult::Ok && tcgetattr(fd, saved.get()) != 0) {
+    auto saved = std::make_unique<SavedState>();
+    if (result == DeviceResult::Ok && tcgetattr(fd, &saved->tio) != 0) {
         result = ResultFromErrno(errno);
     }
     if (result != DeviceResult::Ok) {
@@ -266,7 +270,7 @@ DeviceResult SerialDevice::Configure(const LineSettings& settings) {
     if (m_fd < 0) {
         return DeviceResult::Failed;
     }
-    termios wanted = *m_pSaved;
+    termios wanted = m_pSaved->tio;
     if (!MakeLineTermios(wanted, settings)) {
         return DeviceResult::Unsupported;
     }
@@ -433,7 +437,7 @@ void SerialDevice::Close() {
         ioctl(m_fd, TIOCNXCL);
     }
     if (m_pSaved) {
-        tcsetattr(m_fd, TCSANOW, m_pSaved.get());
+        tcsetattr(m_fd, TCSANOW, &m_pSaved->tio);
     }
     ::close(m_fd);
     m_fd = -1;
