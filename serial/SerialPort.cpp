@@ -1,6 +1,7 @@
 #include "serial/SerialPort.h"
 
 #include <cstring>
+#include <system_error>
 
 #include "platform/PortName.h"
 
@@ -114,7 +115,16 @@ int CSerialPort::StartMonitor() {
     if (!m_hPort.IsOpen() || !m_hStopEvent.IsCreated() || !m_hSendEvent.IsCreated()) {
         return 0;
     }
-    m_hMonitor = std::thread(&CSerialPort::MonitorThread, this);
+    // A process out of threads makes the constructor throw; that is a port
+    // that cannot be served, not a reason to end the program.
+    try {
+        if (m_threadStartHook) {
+            m_threadStartHook();
+        }
+        m_hMonitor = std::thread(&CSerialPort::MonitorThread, this);
+    } catch (const std::system_error&) {
+        return 0;
+    }
     return m_hMonitor.joinable() ? 1 : 0;
 }
 

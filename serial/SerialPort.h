@@ -73,4 +73,6 @@ private:
     bool m_bLineGone = false;
     uint32_t m_nEmptyPasses = 0;
     std::function<void(MonitorStep)> m_stepHook;
+    // Runs just before the monitor thread is created; a test makes it throw.
+    std::function<void()> m_threadStartHook;
 };

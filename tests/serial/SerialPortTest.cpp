@@ -8,9 +8,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -302,6 +304,23 @@ TEST_F(SerialPortTest, RefusesWhatItCannotQueueAndReopensAfterAFrame) {
     EXPECT_EQ(Open(38400), 1) << "opening an open port reopens it";
     ASSERT_EQ(Send(kStop), 1);
     EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop) << "a refused request was queued after all";
+}
+
+TEST_F(SerialPortTest, MonitorThatCannotStartFailsTheOpenAndLeaksNothing) {
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = descriptors();
+    m_probe.OnThreadStart([] {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_EQ(m_port.OpenComm(&OnReceive, kPort, 9600, 'N', 8, 1), 0);
+    EXPECT_EQ(m_port.IsCommOpen(), 0);
+    EXPECT_EQ(Send(kUp), 0);
+    EXPECT_EQ(descriptors(), before) << "the device or an event stayed open";
+    m_probe.OnThreadStart(nullptr);
+    EXPECT_EQ(Open(), 1) << "the device stayed locked";
 }
 
 TEST_F(SerialPortTest, LineSettingsAreCheckedBeforeOpening) {
