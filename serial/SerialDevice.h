@@ -80,8 +80,9 @@ public:
     DeviceResult Purge();
     DeviceResult DiscardInput();
     DeviceResult QueuedInput(uint32_t& count) const;
-    // WouldBlock when nothing was there to read.
-    DeviceResult ReadByte(uint8_t& byte);
+    // Reads what is queued, up to `capacity` bytes; Ok with `got` 0 when
+    // nothing was there.
+    DeviceResult Read(uint8_t* buffer, uint32_t capacity, uint32_t& got);
     // Writes all bytes and waits until the line has sent them. On any other
     // result than Ok whatever was still queued for output has been discarded.
     DeviceResult Write(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
@@ -102,10 +103,12 @@ private:
     std::unique_ptr<SavedState> m_pSaved;
 };
 
-enum class WaitOutcome { Stop, Line, Hangup, Send, Interrupted, Failed };
+enum class WaitOutcome { Stop, Send, Line, Hangup, Interrupted, Failed };
 
-// Waits with no time limit for the stop event, input on the device (only when
-// `watchInput`) and the send event. When several are ready the first in that
-// order wins. Hangup: the device reported an error or hang-up.
+// Waits with no time limit for the stop event, the send event and input on
+// the device (only when `watchInput`). When several are ready the first in
+// that order wins: a pending send goes out before more input is read, so a
+// flood of received bytes cannot hold it back. Hangup: the device reported
+// an error or hang-up.
 WaitOutcome WaitForEvents(const DeviceEvent& stop, const SerialDevice& device, bool watchInput,
                           const DeviceEvent& send);

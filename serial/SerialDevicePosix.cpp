@@ -323,13 +323,16 @@ DeviceResult SerialDevice::QueuedInput(uint32_t& count) const {
     return DeviceResult::Ok;
 }
 
-DeviceResult SerialDevice::ReadByte(uint8_t& byte) {
-    const ssize_t n = ::read(m_fd, &byte, 1);
-    if (n == 1) {
+DeviceResult SerialDevice::Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) {
+    got = 0;
+    const ssize_t n = ::read(m_fd, buffer, capacity);
+    if (n >= 0) {
+        // With VMIN = VTIME = 0 an empty queue reads as 0 bytes.
+        got = static_cast<uint32_t>(n);
         return DeviceResult::Ok;
     }
-    // With VMIN = VTIME = 0 an empty queue reads as 0 bytes, not as EAGAIN.
-    return n == 0 ? DeviceResult::WouldBlock : ResultFromErrno(errno);
+    const DeviceResult result = ResultFromErrno(errno);
+    return result == DeviceResult::WouldBlock ? DeviceResult::Ok : result;
 }
 
 DeviceResult SerialDevice::WaitWritable(int timeoutMs) const {
@@ -461,14 +464,14 @@ WaitOutcome WaitForEvents(const DeviceEvent& stop, const SerialDevice& device, b
     if (fds[0].revents != 0) {
         return WaitOutcome::Stop;
     }
+    if (fds[2].revents != 0) {
+        return WaitOutcome::Send;
+    }
     if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
         return WaitOutcome::Hangup;
     }
     if (fds[1].revents & POLLIN) {
         return WaitOutcome::Line;
-    }
-    if (fds[2].revents != 0) {
-        return WaitOutcome::Send;
     }
     return WaitOutcome::Interrupted;
 }

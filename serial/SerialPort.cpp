@@ -63,7 +63,8 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
 
     m_framer.Reset();
     m_bWatchLine = true;
-    m_bLineGone = false;
+    m_bLineLost = false;
+    m_notifyLineLost = m_pfnLineLost;
     m_nEmptyPasses = 0;
     {
         std::lock_guard<std::mutex> slot(m_slotLock);
@@ -133,7 +134,7 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
         return 0;
     }
     std::lock_guard<std::mutex> slot(m_slotLock);
-    if (!m_bOpen) {
+    if (!m_bOpen || m_bLineLost) {
         return 0;
     }
     std::memset(m_SendBuffer, 0, sizeof(m_SendBuffer));
@@ -143,6 +144,14 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
     m_nSendSize = length;
     m_bSendPending = m_hSendEvent.Signal();
     return m_bSendPending ? 1 : 0;
+}
+
+int CSerialPort::IsLineLost() const {
+    return m_bLineLost.load() ? 1 : 0;
+}
+
+void CSerialPort::SetLineLostCallback(LineLostCallback callback) {
+    m_pfnLineLost = std::move(callback);
 }
 
 void CSerialPort::MonitorThread() {
@@ -194,36 +203,39 @@ void CSerialPort::MonitorThread() {
 
 bool CSerialPort::ReceivePending() {
     Step(MonitorStep::Receive);
-    bool readAny = false;
+    uint32_t got = 0;
+    DeviceResult result = DeviceResult::Interrupted;
     {
-        std::unique_lock<std::mutex> lock(m_lock);
-        uint32_t queued = 0;
-        DeviceResult result = m_hPort.QueuedInput(queued);
-        while (result == DeviceResult::Ok && queued > 0) {
-            uint8_t byte = 0;
-            result = m_hPort.ReadByte(byte);
-            if (result == DeviceResult::Ok) {
-                readAny = true;
-                if (m_framer.Collect(byte)) {
-                    break;  // what is still queued waits for the next line event
-                }
-            } else if (result != DeviceResult::Interrupted) {
-                break;  // a failed read collects nothing
-            }
-            // Others waiting for the device get a turn between bytes.
-            lock.unlock();
-            lock.lock();
-            result = m_hPort.QueuedInput(queued);
-        }
-        if (result == DeviceResult::Gone) {
-            LoseLine();
+        std::lock_guard<std::mutex> lock(m_lock);
+        while (result == DeviceResult::Interrupted) {
+            result = m_hPort.Read(m_ReadBuffer, kReadBlock, got);
         }
     }
+    if (result == DeviceResult::Gone) {
+        LoseLine();
+    }
+    bool handedOn = false;
+    for (uint32_t i = 0; i < got; ++i) {
+        if (m_framer.Collect(m_ReadBuffer[i])) {
+            HandOnFrame();
+            handedOn = true;
+        }
+    }
+    // A full block may have more behind it: the frame being collected goes on
+    // with the next block, read after any send that is waiting. A short one
+    // means the input ran dry, so a partial frame is handed on now, and a
+    // wake-up that brought no frame still calls back.
+    if (got < kReadBlock && (m_framer.Count() > 0 || !handedOn)) {
+        HandOnFrame();
+    }
+    return got > 0;
+}
+
+void CSerialPort::HandOnFrame() {
     if (m_pfnReceive != nullptr) {
         m_pfnReceive(m_framer.Frame(), m_framer.Count());
     }
     m_framer.Reset();
-    return readAny;
 }
 
 void CSerialPort::WritePending() {
@@ -242,7 +254,7 @@ void CSerialPort::WritePending() {
         m_bSendPending = false;
     }
     DeviceResult result = DeviceResult::Gone;
-    if (!m_bLineGone) {
+    if (!m_bLineLost) {
         std::lock_guard<std::mutex> lock(m_lock);
         // Unread input goes. Output needs no purge: every write ends with the
         // line sent or its rest discarded, and flushing output on a pty would
@@ -259,8 +271,10 @@ void CSerialPort::WritePending() {
 }
 
 void CSerialPort::LoseLine() {
-    m_bLineGone = true;
     m_bWatchLine = false;
+    if (!m_bLineLost.exchange(true) && m_notifyLineLost) {
+        m_notifyLineLost();
+    }
 }
 
 void CSerialPort::Step(MonitorStep step) {

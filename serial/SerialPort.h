@@ -15,6 +15,11 @@
 // CloseComm from it is not supported (CloseComm joins the monitor thread).
 using ReceiveCallback = void (*)(uint8_t* data, uint32_t count);
 
+// Called once on the monitor thread when the device goes away while the port
+// is open (unplugged, hung up). It must not call CloseComm; the owner closes
+// the port from its own thread.
+using LineLostCallback = std::function<void()>;
+
 // One serial port: opened exclusively, configured from the line settings, and
 // served by one monitor thread that does every read and write. SendBytes is a
 // one-slot mailbox: a later request replaces one the thread has not taken yet.
@@ -22,6 +27,8 @@ class CSerialPort {
 public:
     static constexpr uint32_t kSendSlotSize = 1024;
     static constexpr uint32_t kFrameSize = 7;
+    // Received bytes are read in blocks of at most this many.
+    static constexpr uint32_t kReadBlock = 4096;
 
     CSerialPort();
     virtual ~CSerialPort();
@@ -35,8 +42,13 @@ public:
     int CloseComm();
     int IsCommOpen() const;
     int StartMonitor();
-    // 0 when the port is closed, data is null with a length, or length > 1024.
+    // 0 when the port is closed or its line was lost, data is null with a
+    // length, or length > 1024.
     int SendBytes(const uint8_t* data, uint32_t length);
+    // 1 once the device went away under an open port; cleared by OpenComm.
+    int IsLineLost() const;
+    // Takes effect at the next OpenComm.
+    void SetLineLostCallback(LineLostCallback callback);
 
 private:
     // Tests reach the monitor's steps through this friend; nothing else does.
@@ -46,6 +58,7 @@ private:
     void MonitorThread();
     // Returns whether any byte was read.
     bool ReceivePending();
+    void HandOnFrame();
     void WritePending();
     void LoseLine();
     void Step(MonitorStep step);
@@ -62,15 +75,18 @@ private:
     WriteTimeouts m_timeouts;
     LineSettings m_dcb;
     std::atomic<bool> m_bOpen{false};
+    std::atomic<bool> m_bLineLost{false};
+    LineLostCallback m_pfnLineLost;
     uint8_t m_SendBuffer[kSendSlotSize] = {};
     uint32_t m_nSendSize = 0;
     bool m_bSendPending = false;
 
     // Owned by the monitor thread while it runs.
     uint8_t m_WriteBuffer[kSendSlotSize] = {};
+    uint8_t m_ReadBuffer[kReadBlock] = {};
     ReceiveFramer m_framer;
+    LineLostCallback m_notifyLineLost;
     bool m_bWatchLine = true;
-    bool m_bLineGone = false;
     uint32_t m_nEmptyPasses = 0;
     std::function<void(MonitorStep)> m_stepHook;
     // Runs just before the monitor thread is created; a test makes it throw.
