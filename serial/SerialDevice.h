@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "serial/OpenFailure.h"
+
 // What a device-layer call came to.
 enum class DeviceResult {
     Ok,
@@ -69,8 +71,8 @@ public:
     SerialDevice& operator=(const SerialDevice&) = delete;
 
     // Opens `path` for this process alone and remembers its settings, which
-    // Close puts back.
-    DeviceResult Open(const std::string& path);
+    // Close puts back. On failure fills the kind and error of `why`, if given.
+    DeviceResult Open(const std::string& path, OpenFailure* why = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
     // Applies the settings and checks that the speed took.
     DeviceResult Configure(const LineSettings& settings);

@@ -222,43 +222,76 @@ SerialDevice::~SerialDevice() {
     Close();
 }
 
-DeviceResult SerialDevice::Open(const std::string& path) {
+namespace {
+
+// Which step failed and with what tells the operator what to do about it.
+enum class OpenStep { Open, Lock, Exclusive, Settings };
+
+OpenFailureKind KindOf(OpenStep step, int err) {
+    switch (step) {
+        case OpenStep::Open:
+            if (err == EACCES || err == EPERM) {
+                return OpenFailureKind::PermissionDenied;
+            }
+            if (err == ENOENT || err == ENXIO || err == ENODEV || err == EIO) {
+                return OpenFailureKind::NothingThere;
+            }
+            if (err == EBUSY) {
+                return OpenFailureKind::Busy;  // another user's exclusive open
+            }
+            return err == EISDIR ? OpenFailureKind::NotSerial : OpenFailureKind::Failed;
+        case OpenStep::Lock:
+            return err == EWOULDBLOCK ? OpenFailureKind::Busy : OpenFailureKind::Failed;
+        case OpenStep::Exclusive:
+            return OpenFailureKind::Failed;
+        case OpenStep::Settings:
+            return err == ENOTTY || err == EINVAL ? OpenFailureKind::NotSerial
+                                                  : OpenFailureKind::Failed;
+    }
+    return OpenFailureKind::Failed;
+}
+
+DeviceResult OpenFailed(OpenStep step, int err, OpenFailure* why) {
+    if (why != nullptr) {
+        why->kind = KindOf(step, err);
+        why->sysError = err;
+    }
+    const DeviceResult result = ResultFromErrno(err);
+    return result == DeviceResult::WouldBlock ? DeviceResult::Busy : result;
+}
+
+}  // namespace
+
+DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
     Close();
     if (path.empty()) {
-        return DeviceResult::Unsupported;
+        return OpenFailed(OpenStep::Open, ENOENT, why);
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return ResultFromErrno(errno);
-    }
-    DeviceResult result = DeviceResult::Ok;
-    // flock holds against every process, root included; TIOCEXCL keeps out
-    // other users' opens but not root's.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        result = ResultFromErrno(errno);
-        if (result == DeviceResult::WouldBlock) {
-            result = DeviceResult::Busy;
-        }
+        return OpenFailed(OpenStep::Open, errno, why);
     }
     bool exclusive = false;
-    if (result == DeviceResult::Ok) {
-        const DeviceResult excl =
-            ioctl(fd, TIOCEXCL) == 0 ? DeviceResult::Ok : ResultFromErrno(errno);
-        exclusive = excl == DeviceResult::Ok;
-        if (excl != DeviceResult::Ok && excl != DeviceResult::Unsupported) {
-            result = excl;
-        }
-    }
-    auto saved = std::make_unique<SavedState>();
-    if (result == DeviceResult::Ok && tcgetattr(fd, &saved->tio) != 0) {
-        result = ResultFromErrno(errno);
-    }
-    if (result != DeviceResult::Ok) {
+    auto fail = [&](OpenStep step, int err) {
         if (exclusive) {
             ioctl(fd, TIOCNXCL);
         }
         ::close(fd);
-        return result;
+        return OpenFailed(step, err, why);
+    };
+    // flock holds against every process, root included; TIOCEXCL keeps out
+    // other users' opens but not root's.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return fail(OpenStep::Lock, errno);
+    }
+    if (ioctl(fd, TIOCEXCL) == 0) {
+        exclusive = true;
+    } else if (const int err = errno; ResultFromErrno(err) != DeviceResult::Unsupported) {
+        return fail(OpenStep::Exclusive, err);
+    }
+    auto saved = std::make_unique<SavedState>();
+    if (tcgetattr(fd, &saved->tio) != 0) {
+        return fail(OpenStep::Settings, errno);
     }
     m_fd = fd;
     m_bExclusive = exclusive;

@@ -1,8 +1,10 @@
 #include "serial/SerialPort.h"
 
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
+#include "platform/PortMap.h"
 #include "platform/PortName.h"
 
 namespace {
@@ -26,39 +28,58 @@ CSerialPort::~CSerialPort() {
 int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate,
                           char parity, unsigned dataBits, unsigned stopBits) {
     CloseComm();
-    if (callback == nullptr) {
-        return 0;
+    OpenFailure why;
+    why.portNumber = portNumber;
+    if (TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits}, why)) {
+        m_lastOpenFailure = OpenFailure{};
+        return 1;
     }
-    const LineSettings settings{baudRate, parity, dataBits, stopBits};
-    // Checked before the device is touched: opening a real port already
-    // raises its modem lines.
-    if (!LineSettingsValid(settings)) {
-        return 0;
+    CloseComm();
+    m_lastOpenFailure = why;
+    return 0;
+}
+
+bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
+                          const LineSettings& settings, OpenFailure& why) {
+    why.kind = OpenFailureKind::BadRequest;
+    // Settings are checked before the device is touched: opening a real port
+    // already raises its modem lines.
+    why.path = ResolveComPort(portNumber);
+    if (callback == nullptr || why.path.empty() || !LineSettingsValid(settings)) {
+        return false;
+    }
+    const PortBinding binding = ReadPortBinding(portNumber);
+    why.target = binding.linked ? binding.target : std::string();
+    if (binding.StaleDomeLink()) {
+        why.kind = OpenFailureKind::StaleDomeLink;
+        why.domePid = binding.domePid;
+        return false;
     }
     m_pfnReceive = callback;
     if (!m_hStopEvent.Create() || !m_hSendEvent.Create()) {
-        CloseComm();
-        return 0;
+        why.kind = OpenFailureKind::Failed;
+        why.sysError = errno;
+        return false;
     }
-
-    bool configured = false;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        configured = m_hPort.Open(ResolveComPort(portNumber)) == DeviceResult::Ok &&
-                     m_hPort.Configure(settings) == DeviceResult::Ok;
-        if (configured) {
-            // A device without modem lines (a pty) has no RTS to raise.
-            const DeviceResult rts = m_hPort.RaiseRts();
-            configured = rts == DeviceResult::Ok || rts == DeviceResult::Unsupported;
+        if (m_hPort.Open(why.path, &why) != DeviceResult::Ok) {
+            if (why.kind == OpenFailureKind::NothingThere && !binding.linked) {
+                why.kind = OpenFailureKind::NoMapping;
+            }
+            return false;
         }
-        if (configured) {
-            m_hPort.Purge();
-            m_dcb = settings;
+        why.kind = OpenFailureKind::SettingsRefused;
+        if (m_hPort.Configure(settings) != DeviceResult::Ok) {
+            return false;
         }
-    }
-    if (!configured) {
-        CloseComm();
-        return 0;
+        // A device without modem lines (a pty) has no RTS to raise.
+        const DeviceResult rts = m_hPort.RaiseRts();
+        if (rts != DeviceResult::Ok && rts != DeviceResult::Unsupported) {
+            return false;
+        }
+        m_hPort.Purge();
+        m_dcb = settings;
     }
 
     m_framer.Reset();
@@ -72,11 +93,12 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
         m_bSendPending = false;
         m_bOpen = true;
     }
-    if (!StartMonitor()) {
-        CloseComm();
-        return 0;
-    }
-    return 1;
+    why.kind = OpenFailureKind::NoMonitor;
+    return StartMonitor() == 1;
+}
+
+const OpenFailure& CSerialPort::LastOpenFailure() const {
+    return m_lastOpenFailure;
 }
 
 int CSerialPort::CloseComm() {

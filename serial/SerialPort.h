@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "serial/OpenFailure.h"
 #include "serial/ReceiveFramer.h"
 #include "serial/SerialDevice.h"
 
@@ -45,6 +46,9 @@ public:
     // 0 when the port is closed or its line was lost, data is null with a
     // length, or length > 1024.
     int SendBytes(const uint8_t* data, uint32_t length);
+    // Why the last OpenComm failed (kind None after one that succeeded); see
+    // DescribeOpenFailure in serial/OpenFailure.h for the operator's text.
+    const OpenFailure& LastOpenFailure() const;
     // 1 once the device went away under an open port; cleared by OpenComm.
     int IsLineLost() const;
     // Takes effect at the next OpenComm.
@@ -55,6 +59,8 @@ private:
     friend class SerialPortProbe;
     enum class MonitorStep { Started, Wake, Receive, TakeSlot, WriteDone, WriteAbandoned };
 
+    bool TryOpen(ReceiveCallback callback, unsigned portNumber, const LineSettings& settings,
+                 OpenFailure& why);
     void MonitorThread();
     // Returns whether any byte was read.
     bool ReceivePending();
@@ -73,6 +79,7 @@ private:
     // Guards the send slot and the open flag; held only to copy the slot.
     std::mutex m_slotLock;
     WriteTimeouts m_timeouts;
+    OpenFailure m_lastOpenFailure;
     LineSettings m_dcb;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bLineLost{false};
