@@ -28,6 +28,7 @@ CSerialPort::~CSerialPort() {
 int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate,
                           char parity, unsigned dataBits, unsigned stopBits) {
     CloseComm();
+    m_bLineLost = false;
     OpenFailure why;
     why.portNumber = portNumber;
     if (TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits}, why)) {
@@ -84,7 +85,6 @@ bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
 
     m_framer.Reset();
     m_bWatchLine = true;
-    m_bLineLost = false;
     m_notifyLineLost = m_pfnLineLost;
     m_nEmptyPasses = 0;
     {
