@@ -51,9 +51,13 @@ std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
             return std::string();
         case OpenFailureKind::BadRequest:
             return "The port number or the line settings are not valid.";
-        case OpenFailureKind::NoMapping:
-            return com + " is not mapped: there is no link " + PortMapPath(f.portNumber) +
+        case OpenFailureKind::NoMapping: {
+            const std::string link = PortMapPath(f.portNumber);
+            return com + " is not mapped: there is no " +
+                   (link.empty() ? "port map (neither HOME nor XDG_CONFIG_HOME is set)"
+                                 : "link " + link) +
                    " and no " + f.path + ". Bind " + com + " to a device first.";
+        }
         case OpenFailureKind::NothingThere:
             if (!f.target.empty()) {
                 return com + " leads to " + f.target +
