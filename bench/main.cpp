@@ -4,7 +4,7 @@
 //   orvane-bench [--json FILE] [--only PHASE,...] [--presses N] [--rows N]
 //                [--idle-seconds N] [--startup-runs N]
 //
-// Phases: startup, idle, press, replay, list.
+// Phases: startup, idle, press, flood, replay, list.
 
 #include <limits.h>
 #include <stdlib.h>
@@ -37,6 +37,7 @@ const Phase kPhases[] = {
     {"startup", "start-up", &MeasureStartUp, false},
     {"idle", "idle cost", &MeasureIdleCost, true},
     {"press", "press to wire", &MeasurePressToWire, true},
+    {"flood", "press to wire under an input flood", &MeasurePressUnderFlood, true},
     {"replay", "replay cadence", &MeasureReplayCadence, true},
     {"list", "large list", &MeasureLargeList, true},
 };
@@ -45,7 +46,7 @@ int Usage(const char* self) {
     std::fprintf(stderr,
                  "usage: %s [--json FILE] [--only PHASE,...] [--presses N] [--rows N]\n"
                  "          [--idle-seconds N] [--startup-runs N]\n"
-                 "phases: startup, idle, press, replay, list\n",
+                 "phases: startup, idle, press, flood, replay, list\n",
                  self);
     return 2;
 }

@@ -6,24 +6,26 @@
 
 std::string PortMapDir() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
     if (xdg != nullptr && xdg[0] != '\0') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
+        return std::string(xdg) + "/orvane/ports";
     }
-    return base + "/orvane/ports";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return std::string(home) + "/.config/orvane/ports";
+    }
+    // Not "/.config": a map at the file-system root would be anyone's.
+    return std::string();
 }
 
 std::string PortMapPath(unsigned portNumber) {
-    return PortMapDir() + "/COM" + std::to_string(portNumber);
+    const std::string dir = PortMapDir();
+    return dir.empty() ? dir : dir + "/COM" + std::to_string(portNumber);
 }
 
 std::string ResolveComPort(unsigned portNumber) {
     const std::string link = PortMapPath(portNumber);
     struct stat st {};
-    if (lstat(link.c_str(), &st) == 0) {
+    if (!link.empty() && lstat(link.c_str(), &st) == 0) {
         return link;
     }
     if (portNumber == 0) {

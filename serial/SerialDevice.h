@@ -2,13 +2,14 @@
 
 // The device layer under CSerialPort: every call into the operating system's
 // serial, poll and event interfaces lives behind this header, so the port's
-// logic stays portable. Not part of the folder's public interface.
+// logic stays portable. Not part of the folder's public interface; the POSIX
+// details are in SerialDevicePosix.h.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-struct termios;
+#include "serial/OpenFailure.h"
 
 // What a device-layer call came to.
 enum class DeviceResult {
@@ -22,27 +23,12 @@ enum class DeviceResult {
     Failed,
 };
 
-// The one place where an errno value becomes a result.
-DeviceResult ResultFromErrno(int err);
-
 struct LineSettings {
     unsigned baudRate = 0;
     char parity = 0;
     unsigned dataBits = 0;
     unsigned stopBits = 0;
 };
-
-// One helper per line setting. Each returns false and leaves `tio` untouched
-// for a value the device layer cannot set.
-bool SetBaudRate(termios& tio, unsigned baudRate);
-bool SetParity(termios& tio, char parity);
-bool SetDataBits(termios& tio, unsigned dataBits);
-bool SetStopBits(termios& tio, unsigned stopBits);
-
-// Raw mode with the receiver on, no modem control or flow control, no hang-up
-// on close, reads that return at once, then the four settings. False, with
-// `tio` untouched, when any setting is refused.
-bool MakeLineTermios(termios& tio, const LineSettings& settings);
 
 // The same check without a device, so a bad request never touches the line.
 bool LineSettingsValid(const LineSettings& settings);
@@ -85,8 +71,8 @@ public:
     SerialDevice& operator=(const SerialDevice&) = delete;
 
     // Opens `path` for this process alone and remembers its settings, which
-    // Close puts back.
-    DeviceResult Open(const std::string& path);
+    // Close puts back. On failure fills the kind and error of `why`, if given.
+    DeviceResult Open(const std::string& path, OpenFailure* why = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
     // Applies the settings and checks that the speed took.
     DeviceResult Configure(const LineSettings& settings);
@@ -96,8 +82,9 @@ public:
     DeviceResult Purge();
     DeviceResult DiscardInput();
     DeviceResult QueuedInput(uint32_t& count) const;
-    // WouldBlock when nothing was there to read.
-    DeviceResult ReadByte(uint8_t& byte);
+    // Reads what is queued, up to `capacity` bytes; Ok with `got` 0 when
+    // nothing was there.
+    DeviceResult Read(uint8_t* buffer, uint32_t capacity, uint32_t& got);
     // Writes all bytes and waits until the line has sent them. On any other
     // result than Ok whatever was still queued for output has been discarded.
     DeviceResult Write(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
@@ -113,13 +100,17 @@ private:
     bool m_bExclusive = false;
     unsigned m_nBitsPerChar = 10;
     unsigned m_nBaudRate = 9600;
-    std::unique_ptr<termios> m_pSaved;
+    // The settings found at open, put back at close; backend-defined.
+    struct SavedState;
+    std::unique_ptr<SavedState> m_pSaved;
 };
 
-enum class WaitOutcome { Stop, Line, Hangup, Send, Interrupted, Failed };
+enum class WaitOutcome { Stop, Send, Line, Hangup, Interrupted, Failed };
 
-// Waits with no time limit for the stop event, input on the device (only when
-// `watchInput`) and the send event. When several are ready the first in that
-// order wins. Hangup: the device reported an error or hang-up.
+// Waits with no time limit for the stop event, the send event and input on
+// the device (only when `watchInput`). When several are ready the first in
+// that order wins: a pending send goes out before more input is read, so a
+// flood of received bytes cannot hold it back. Hangup: the device reported
+// an error or hang-up.
 WaitOutcome WaitForEvents(const DeviceEvent& stop, const SerialDevice& device, bool watchInput,
                           const DeviceEvent& send);

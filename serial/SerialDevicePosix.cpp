@@ -11,7 +11,7 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/SerialDevice.h"
+#include "serial/SerialDevicePosix.h"
 
 namespace {
 
@@ -212,49 +212,86 @@ bool DeviceEvent::WaitFor(uint32_t ms) const {
 
 // --- SerialDevice ---
 
+struct SerialDevice::SavedState {
+    termios tio{};
+};
+
 SerialDevice::SerialDevice() = default;
 
 SerialDevice::~SerialDevice() {
     Close();
 }
 
-DeviceResult SerialDevice::Open(const std::string& path) {
+namespace {
+
+// Which step failed and with what tells the operator what to do about it.
+enum class OpenStep { Open, Lock, Exclusive, Settings };
+
+OpenFailureKind KindOf(OpenStep step, int err) {
+    switch (step) {
+        case OpenStep::Open:
+            if (err == EACCES || err == EPERM) {
+                return OpenFailureKind::PermissionDenied;
+            }
+            if (err == ENOENT || err == ENXIO || err == ENODEV || err == EIO) {
+                return OpenFailureKind::NothingThere;
+            }
+            if (err == EBUSY) {
+                return OpenFailureKind::Busy;  // another user's exclusive open
+            }
+            return err == EISDIR ? OpenFailureKind::NotSerial : OpenFailureKind::Failed;
+        case OpenStep::Lock:
+            return err == EWOULDBLOCK ? OpenFailureKind::Busy : OpenFailureKind::Failed;
+        case OpenStep::Exclusive:
+            return OpenFailureKind::Failed;
+        case OpenStep::Settings:
+            return err == ENOTTY || err == EINVAL ? OpenFailureKind::NotSerial
+                                                  : OpenFailureKind::Failed;
+    }
+    return OpenFailureKind::Failed;
+}
+
+DeviceResult OpenFailed(OpenStep step, int err, OpenFailure* why) {
+    if (why != nullptr) {
+        why->kind = KindOf(step, err);
+        why->sysError = err;
+    }
+    const DeviceResult result = ResultFromErrno(err);
+    return result == DeviceResult::WouldBlock ? DeviceResult::Busy : result;
+}
+
+}  // namespace
+
+DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
     Close();
     if (path.empty()) {
-        return DeviceResult::Unsupported;
+        return OpenFailed(OpenStep::Open, ENOENT, why);
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return ResultFromErrno(errno);
-    }
-    DeviceResult result = DeviceResult::Ok;
-    // flock holds against every process, root included; TIOCEXCL keeps out
-    // other users' opens but not root's.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        result = ResultFromErrno(errno);
-        if (result == DeviceResult::WouldBlock) {
-            result = DeviceResult::Busy;
-        }
+        return OpenFailed(OpenStep::Open, errno, why);
     }
     bool exclusive = false;
-    if (result == DeviceResult::Ok) {
-        const DeviceResult excl =
-            ioctl(fd, TIOCEXCL) == 0 ? DeviceResult::Ok : ResultFromErrno(errno);
-        exclusive = excl == DeviceResult::Ok;
-        if (excl != DeviceResult::Ok && excl != DeviceResult::Unsupported) {
-            result = excl;
-        }
-    }
-    auto saved = std::make_unique<termios>();
-    if (result == DeviceResult::Ok && tcgetattr(fd, saved.get()) != 0) {
-        result = ResultFromErrno(errno);
-    }
-    if (result != DeviceResult::Ok) {
+    auto fail = [&](OpenStep step, int err) {
         if (exclusive) {
             ioctl(fd, TIOCNXCL);
         }
         ::close(fd);
-        return result;
+        return OpenFailed(step, err, why);
+    };
+    // flock holds against every process, root included; TIOCEXCL keeps out
+    // other users' opens but not root's.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return fail(OpenStep::Lock, errno);
+    }
+    if (ioctl(fd, TIOCEXCL) == 0) {
+        exclusive = true;
+    } else if (const int err = errno; ResultFromErrno(err) != DeviceResult::Unsupported) {
+        return fail(OpenStep::Exclusive, err);
+    }
+    auto saved = std::make_unique<SavedState>();
+    if (tcgetattr(fd, &saved->tio) != 0) {
+        return fail(OpenStep::Settings, errno);
     }
     m_fd = fd;
     m_bExclusive = exclusive;
@@ -266,7 +303,7 @@ DeviceResult SerialDevice::Configure(const LineSettings& settings) {
     if (m_fd < 0) {
         return DeviceResult::Failed;
     }
-    termios wanted = *m_pSaved;
+    termios wanted = m_pSaved->tio;
     if (!MakeLineTermios(wanted, settings)) {
         return DeviceResult::Unsupported;
     }
@@ -319,13 +356,16 @@ DeviceResult SerialDevice::QueuedInput(uint32_t& count) const {
     return DeviceResult::Ok;
 }
 
-DeviceResult SerialDevice::ReadByte(uint8_t& byte) {
-    const ssize_t n = ::read(m_fd, &byte, 1);
-    if (n == 1) {
+DeviceResult SerialDevice::Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) {
+    got = 0;
+    const ssize_t n = ::read(m_fd, buffer, capacity);
+    if (n >= 0) {
+        // With VMIN = VTIME = 0 an empty queue reads as 0 bytes.
+        got = static_cast<uint32_t>(n);
         return DeviceResult::Ok;
     }
-    // With VMIN = VTIME = 0 an empty queue reads as 0 bytes, not as EAGAIN.
-    return n == 0 ? DeviceResult::WouldBlock : ResultFromErrno(errno);
+    const DeviceResult result = ResultFromErrno(errno);
+    return result == DeviceResult::WouldBlock ? DeviceResult::Ok : result;
 }
 
 DeviceResult SerialDevice::WaitWritable(int timeoutMs) const {
@@ -433,7 +473,7 @@ void SerialDevice::Close() {
         ioctl(m_fd, TIOCNXCL);
     }
     if (m_pSaved) {
-        tcsetattr(m_fd, TCSANOW, m_pSaved.get());
+        tcsetattr(m_fd, TCSANOW, &m_pSaved->tio);
     }
     ::close(m_fd);
     m_fd = -1;
@@ -457,14 +497,14 @@ WaitOutcome WaitForEvents(const DeviceEvent& stop, const SerialDevice& device, b
     if (fds[0].revents != 0) {
         return WaitOutcome::Stop;
     }
+    if (fds[2].revents != 0) {
+        return WaitOutcome::Send;
+    }
     if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
         return WaitOutcome::Hangup;
     }
     if (fds[1].revents & POLLIN) {
         return WaitOutcome::Line;
-    }
-    if (fds[2].revents != 0) {
-        return WaitOutcome::Send;
     }
     return WaitOutcome::Interrupted;
 }

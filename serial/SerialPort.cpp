@@ -1,7 +1,10 @@
 #include "serial/SerialPort.h"
 
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 
+#include "platform/PortMap.h"
 #include "platform/PortName.h"
 
 namespace {
@@ -25,44 +28,64 @@ CSerialPort::~CSerialPort() {
 int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate,
                           char parity, unsigned dataBits, unsigned stopBits) {
     CloseComm();
-    if (callback == nullptr) {
-        return 0;
+    m_bLineLost = false;
+    OpenFailure why;
+    why.portNumber = portNumber;
+    if (TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits}, why)) {
+        m_lastOpenFailure = OpenFailure{};
+        return 1;
     }
-    const LineSettings settings{baudRate, parity, dataBits, stopBits};
-    // Checked before the device is touched: opening a real port already
-    // raises its modem lines.
-    if (!LineSettingsValid(settings)) {
-        return 0;
+    CloseComm();
+    m_lastOpenFailure = why;
+    return 0;
+}
+
+bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
+                          const LineSettings& settings, OpenFailure& why) {
+    why.kind = OpenFailureKind::BadRequest;
+    // Settings are checked before the device is touched: opening a real port
+    // already raises its modem lines.
+    why.path = ResolveComPort(portNumber);
+    if (callback == nullptr || why.path.empty() || !LineSettingsValid(settings)) {
+        return false;
+    }
+    const PortBinding binding = ReadPortBinding(portNumber);
+    why.target = binding.linked ? binding.target : std::string();
+    if (binding.StaleDomeLink()) {
+        why.kind = OpenFailureKind::StaleDomeLink;
+        why.domePid = binding.domePid;
+        return false;
     }
     m_pfnReceive = callback;
     if (!m_hStopEvent.Create() || !m_hSendEvent.Create()) {
-        CloseComm();
-        return 0;
+        why.kind = OpenFailureKind::Failed;
+        why.sysError = errno;
+        return false;
     }
-
-    bool configured = false;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        configured = m_hPort.Open(ResolveComPort(portNumber)) == DeviceResult::Ok &&
-                     m_hPort.Configure(settings) == DeviceResult::Ok;
-        if (configured) {
-            // A device without modem lines (a pty) has no RTS to raise.
-            const DeviceResult rts = m_hPort.RaiseRts();
-            configured = rts == DeviceResult::Ok || rts == DeviceResult::Unsupported;
+        if (m_hPort.Open(why.path, &why) != DeviceResult::Ok) {
+            if (why.kind == OpenFailureKind::NothingThere && !binding.linked) {
+                why.kind = OpenFailureKind::NoMapping;
+            }
+            return false;
         }
-        if (configured) {
-            m_hPort.Purge();
-            m_dcb = settings;
+        why.kind = OpenFailureKind::SettingsRefused;
+        if (m_hPort.Configure(settings) != DeviceResult::Ok) {
+            return false;
         }
-    }
-    if (!configured) {
-        CloseComm();
-        return 0;
+        // A device without modem lines (a pty) has no RTS to raise.
+        const DeviceResult rts = m_hPort.RaiseRts();
+        if (rts != DeviceResult::Ok && rts != DeviceResult::Unsupported) {
+            return false;
+        }
+        m_hPort.Purge();
+        m_dcb = settings;
     }
 
     m_framer.Reset();
     m_bWatchLine = true;
-    m_bLineGone = false;
+    m_notifyLineLost = m_pfnLineLost;
     m_nEmptyPasses = 0;
     {
         std::lock_guard<std::mutex> slot(m_slotLock);
@@ -70,11 +93,12 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
         m_bSendPending = false;
         m_bOpen = true;
     }
-    if (!StartMonitor()) {
-        CloseComm();
-        return 0;
-    }
-    return 1;
+    why.kind = OpenFailureKind::NoMonitor;
+    return StartMonitor() == 1;
+}
+
+const OpenFailure& CSerialPort::LastOpenFailure() const {
+    return m_lastOpenFailure;
 }
 
 int CSerialPort::CloseComm() {
@@ -114,7 +138,16 @@ int CSerialPort::StartMonitor() {
     if (!m_hPort.IsOpen() || !m_hStopEvent.IsCreated() || !m_hSendEvent.IsCreated()) {
         return 0;
     }
-    m_hMonitor = std::thread(&CSerialPort::MonitorThread, this);
+    // A process out of threads makes the constructor throw; that is a port
+    // that cannot be served, not a reason to end the program.
+    try {
+        if (m_threadStartHook) {
+            m_threadStartHook();
+        }
+        m_hMonitor = std::thread(&CSerialPort::MonitorThread, this);
+    } catch (const std::system_error&) {
+        return 0;
+    }
     return m_hMonitor.joinable() ? 1 : 0;
 }
 
@@ -123,7 +156,7 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
         return 0;
     }
     std::lock_guard<std::mutex> slot(m_slotLock);
-    if (!m_bOpen) {
+    if (!m_bOpen || m_bLineLost) {
         return 0;
     }
     std::memset(m_SendBuffer, 0, sizeof(m_SendBuffer));
@@ -133,6 +166,14 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
     m_nSendSize = length;
     m_bSendPending = m_hSendEvent.Signal();
     return m_bSendPending ? 1 : 0;
+}
+
+int CSerialPort::IsLineLost() const {
+    return m_bLineLost.load() ? 1 : 0;
+}
+
+void CSerialPort::SetLineLostCallback(LineLostCallback callback) {
+    m_pfnLineLost = std::move(callback);
 }
 
 void CSerialPort::MonitorThread() {
@@ -184,36 +225,39 @@ void CSerialPort::MonitorThread() {
 
 bool CSerialPort::ReceivePending() {
     Step(MonitorStep::Receive);
-    bool readAny = false;
+    uint32_t got = 0;
+    DeviceResult result = DeviceResult::Interrupted;
     {
-        std::unique_lock<std::mutex> lock(m_lock);
-        uint32_t queued = 0;
-        DeviceResult result = m_hPort.QueuedInput(queued);
-        while (result == DeviceResult::Ok && queued > 0) {
-            uint8_t byte = 0;
-            result = m_hPort.ReadByte(byte);
-            if (result == DeviceResult::Ok) {
-                readAny = true;
-                if (m_framer.Collect(byte)) {
-                    break;  // what is still queued waits for the next line event
-                }
-            } else if (result != DeviceResult::Interrupted) {
-                break;  // a failed read collects nothing
-            }
-            // Others waiting for the device get a turn between bytes.
-            lock.unlock();
-            lock.lock();
-            result = m_hPort.QueuedInput(queued);
-        }
-        if (result == DeviceResult::Gone) {
-            LoseLine();
+        std::lock_guard<std::mutex> lock(m_lock);
+        while (result == DeviceResult::Interrupted) {
+            result = m_hPort.Read(m_ReadBuffer, kReadBlock, got);
         }
     }
+    if (result == DeviceResult::Gone) {
+        LoseLine();
+    }
+    bool handedOn = false;
+    for (uint32_t i = 0; i < got; ++i) {
+        if (m_framer.Collect(m_ReadBuffer[i])) {
+            HandOnFrame();
+            handedOn = true;
+        }
+    }
+    // A full block may have more behind it: the frame being collected goes on
+    // with the next block, read after any send that is waiting. A short one
+    // means the input ran dry, so a partial frame is handed on now, and a
+    // wake-up that brought no frame still calls back.
+    if (got < kReadBlock && (m_framer.Count() > 0 || !handedOn)) {
+        HandOnFrame();
+    }
+    return got > 0;
+}
+
+void CSerialPort::HandOnFrame() {
     if (m_pfnReceive != nullptr) {
         m_pfnReceive(m_framer.Frame(), m_framer.Count());
     }
     m_framer.Reset();
-    return readAny;
 }
 
 void CSerialPort::WritePending() {
@@ -232,7 +276,7 @@ void CSerialPort::WritePending() {
         m_bSendPending = false;
     }
     DeviceResult result = DeviceResult::Gone;
-    if (!m_bLineGone) {
+    if (!m_bLineLost) {
         std::lock_guard<std::mutex> lock(m_lock);
         // Unread input goes. Output needs no purge: every write ends with the
         // line sent or its rest discarded, and flushing output on a pty would
@@ -249,8 +293,10 @@ void CSerialPort::WritePending() {
 }
 
 void CSerialPort::LoseLine() {
-    m_bLineGone = true;
     m_bWatchLine = false;
+    if (!m_bLineLost.exchange(true) && m_notifyLineLost) {
+        m_notifyLineLost();
+    }
 }
 
 void CSerialPort::Step(MonitorStep step) {

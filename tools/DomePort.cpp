@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
+#include "platform/PortMap.h"
 #include "platform/PortName.h"
 
 namespace {
@@ -23,6 +25,21 @@ std::string ReadLink(const std::string& path) {
     char buf[4096];
     const ssize_t n = ::readlink(path.c_str(), buf, sizeof(buf) - 1);
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
+}
+
+bool ReplaceLink(const std::string& path, const std::string& target, std::string& error) {
+    const std::string temp = path + ".vdome-" + std::to_string(::getpid());
+    ::unlink(temp.c_str());
+    if (::symlink(target.c_str(), temp.c_str()) != 0) {
+        error = Errno("cannot create " + temp);
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        error = Errno("cannot replace " + path);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -88,6 +105,12 @@ void DomePort::ReleaseStaleExclusive() {
 
 bool PortLink::Create(unsigned port, const std::string& target, bool force, std::string& error) {
     const std::string dir = PortMapDir();
+    if (dir.empty()) {
+        error =
+            "neither HOME nor XDG_CONFIG_HOME is set, so there is no port map to join; "
+            "set one of them";
+        return false;
+    }
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -95,36 +118,47 @@ bool PortLink::Create(unsigned port, const std::string& target, bool force, std:
         return false;
     }
     const std::string path = PortMapPath(port);
-    if (!force) {
-        // symlink() itself refuses an existing entry, with no window between
-        // looking and making.
-        if (::symlink(target.c_str(), path.c_str()) != 0) {
-            if (errno != EEXIST) {
-                error = Errno("cannot create " + path);
+    // symlink() itself refuses an existing entry, with no window between
+    // looking and making.
+    if (::symlink(target.c_str(), path.c_str()) != 0) {
+        if (errno != EEXIST) {
+            error = Errno("cannot create " + path);
+            return false;
+        }
+        const PortBinding old = ReadPortBinding(port);
+        if (!old.StaleDomeLink()) {
+            if (!force) {
+                error = path + " already exists" +
+                        (old.target.empty() ? "" : " (-> " + old.target + ")") +
+                        (old.domeRunning ? ", made by orvane-vdome process " +
+                                               std::to_string(old.domePid) + ", still running"
+                                         : "") +
+                        "; not replacing it without --force";
                 return false;
             }
-            const std::string old = ReadLink(path);
-            error = path + " already exists" + (old.empty() ? "" : " (-> " + old + ")") +
-                    "; not replacing it without --force";
-            return false;
+            if (!old.linked) {
+                error = path + " is not a link; not replacing it";
+                return false;
+            }
+            m_bRestore = true;
+            m_replacedTarget = old.target;
+            std::ifstream owner(PortOwnerPath(port));
+            std::getline(owner, m_replacedOwner);
         }
-    } else {
-        // Build the link beside the final name and rename it over, so the
-        // entry never goes missing while it is replaced.
-        const std::string temp = path + ".vdome-" + std::to_string(::getpid());
-        ::unlink(temp.c_str());
-        if (::symlink(target.c_str(), temp.c_str()) != 0) {
-            error = Errno("cannot create " + temp);
-            return false;
-        }
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
-            error = Errno("cannot replace " + path);
-            ::unlink(temp.c_str());
+        // Built beside the final name and renamed over it, so the entry never
+        // goes missing while it is replaced.
+        if (!ReplaceLink(path, target, error)) {
+            m_bRestore = false;
             return false;
         }
     }
+    m_port = port;
     m_path = path;
     m_target = target;
+    if (!RecordDomeOwner(port, ::getpid(), target, error)) {
+        Remove();
+        return false;
+    }
     return true;
 }
 
@@ -132,8 +166,21 @@ void PortLink::Remove() {
     if (m_path.empty()) {
         return;
     }
+    // Someone who re-pointed the link since owns it now.
     if (ReadLink(m_path) == m_target) {
-        ::unlink(m_path.c_str());
+        const std::string owner = PortOwnerPath(m_port);
+        std::string ignored;
+        if (m_bRestore && ReplaceLink(m_path, m_replacedTarget, ignored)) {
+            if (m_replacedOwner.empty()) {
+                ::unlink(owner.c_str());
+            } else {
+                std::ofstream(owner, std::ios::trunc) << m_replacedOwner << '\n';
+            }
+        } else {
+            ::unlink(m_path.c_str());
+            ::unlink(owner.c_str());
+        }
     }
     m_path.clear();
+    m_bRestore = false;
 }

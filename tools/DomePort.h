@@ -29,7 +29,8 @@ private:
     std::string m_slavePath;
 };
 
-// The "COMn" entry of the port map, pointing at the dome's pty.
+// The "COMn" entry of the port map, pointing at the dome's pty, with a record
+// beside it that the link is this process's (see platform/PortMap.h).
 class PortLink {
 public:
     PortLink() = default;
@@ -37,16 +38,22 @@ public:
     PortLink(const PortLink&) = delete;
     PortLink& operator=(const PortLink&) = delete;
 
-    // Makes PortMapPath(port) a symlink to `target`. An existing entry is
-    // replaced only when `force` is set.
+    // Makes PortMapPath(port) a symlink to `target`. A link left by a dome
+    // that is no longer running is replaced; any other entry only when
+    // `force` is set, and then put back by Remove.
     bool Create(unsigned port, const std::string& target, bool force, std::string& error);
 
-    // Removes the link if it still points where this object made it point.
+    // Removes the link, or puts back the one it replaced, if it still points
+    // where this object made it point.
     void Remove();
 
     const std::string& path() const { return m_path; }
 
 private:
+    unsigned m_port = 0;
     std::string m_path;
     std::string m_target;
+    bool m_bRestore = false;
+    std::string m_replacedTarget;
+    std::string m_replacedOwner;  // the record that came with it, if any
 };

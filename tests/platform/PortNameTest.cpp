@@ -1,9 +1,14 @@
 #include "platform/PortName.h"
 
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+
+#include "platform/PortMap.h"
 
 #include "tests/support/ScopedPortMap.h"
 
@@ -32,4 +37,67 @@ TEST_F(PortNameTest, UsesTheLinkWhenPresentEvenIfDangling) {
     EXPECT_EQ(PortMapPath(3), link);
     EXPECT_EQ(ResolveComPort(3), link);
     EXPECT_EQ(ResolveComPort(4), "/dev/ttyS3");
+}
+
+TEST_F(PortNameTest, BindingsReadBackWithTheDomesRecord) {
+    std::string error;
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    const struct {
+        const char* what;
+        std::function<bool()> change;
+        bool linked;
+        const char* target;
+        bool exists;
+        long domePid;
+        bool stale;
+    } steps[] = {
+        {"bound", [&] { return BindPort(2, "/dev/null", error); }, true, "/dev/null", true, 0,
+         false},
+        {"recorded by a running dome",
+         [&] { return RecordDomeOwner(2, getpid(), "/dev/null", error); }, true, "/dev/null", true,
+         getpid(), false},
+        {"recorded by a dead dome", [&] { return RecordDomeOwner(2, dead, "/dev/null", error); },
+         true, "/dev/null", true, dead, true},
+        {"a record for another target",
+         [&] { return RecordDomeOwner(2, dead, "/dev/zero", error); }, true, "/dev/null", true, 0,
+         false},
+        {"rebound over a dead dome's link",
+         [&] {
+             return RecordDomeOwner(2, dead, "/dev/null", error) &&
+                    BindPort(2, "/dev/orvane-missing", error);
+         },
+         true, "/dev/orvane-missing", false, 0, false},
+        {"unbound", [&] { return UnbindPort(2, error); }, false, "", false, 0, false},
+        {"unbound again", [&] { return UnbindPort(2, error); }, false, "", false, 0, false},
+    };
+    for (const auto& s : steps) {
+        ASSERT_TRUE(s.change()) << s.what << ": " << error;
+        const PortBinding b = ReadPortBinding(2);
+        EXPECT_EQ(b.link, m_dir + "/orvane/ports/COM2") << s.what;
+        EXPECT_EQ(b.linked, s.linked) << s.what;
+        EXPECT_EQ(b.target, s.target) << s.what;
+        EXPECT_EQ(b.targetExists, s.exists) << s.what;
+        EXPECT_EQ(b.domePid, s.domePid) << s.what;
+        EXPECT_EQ(b.StaleDomeLink(), s.stale) << s.what;
+    }
+    EXPECT_FALSE(fs::exists(PortOwnerPath(2))) << "unbinding left the dome's record";
+}
+
+TEST_F(PortNameTest, NoHomeMeansNoPortMap) {
+    const char* home = getenv("HOME");
+    const std::string saved = home != nullptr ? home : "";
+    unsetenv("HOME");
+    unsetenv("XDG_CONFIG_HOME");
+    std::string error;
+    EXPECT_EQ(PortMapDir(), "");
+    EXPECT_EQ(ResolveComPort(1), "/dev/ttyS0");
+    EXPECT_FALSE(BindPort(1, "/dev/null", error));
+    EXPECT_NE(error.find("neither HOME nor XDG_CONFIG_HOME"), std::string::npos) << error;
+    if (home != nullptr) {
+        setenv("HOME", saved.c_str(), 1);
+    }
 }

@@ -3,23 +3,23 @@
 
 #include <cstring>
 
-#include "serial/SerialDevice.h"
+#include "serial/SerialDevicePosix.h"
 
 namespace {
 
 constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
 
-// Every bit the mapping might touch set the wrong way, so a helper that
-// forgets to clear one is caught.
-termios Cooked() {
+// Every bit the mapping might touch set the wrong way, framing the opposite
+// of `framing`, so a helper that forgets to set or clear one is caught.
+termios Cooked(tcflag_t framing = 0) {
     termios tio{};
     tio.c_iflag = ICRNL | IXON | IXOFF | INPCK | ISTRIP | BRKINT;
     tio.c_oflag = OPOST | ONLCR;
-    tio.c_cflag = CS6 | HUPCL | CRTSCTS | PARENB | PARODD | CMSPAR | CSTOPB;
+    tio.c_cflag = HUPCL | CRTSCTS | (kFraming & ~framing);
     tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 5;
-    cfsetspeed(&tio, B38400);
+    cfsetspeed(&tio, B50);
     return tio;
 }
 
@@ -44,7 +44,7 @@ TEST(LineSettings, SettingsMapToARawTermios) {
         {{921600, 'N', 8, 1}, B921600, CS8},
     };
     for (const auto& c : cases) {
-        termios tio = Cooked();
+        termios tio = Cooked(c.framing);
         ASSERT_TRUE(MakeLineTermios(tio, c.settings)) << c.settings.baudRate;
         EXPECT_EQ(cfgetospeed(&tio), c.speed) << c.settings.baudRate;
         EXPECT_EQ(cfgetispeed(&tio), c.speed) << c.settings.baudRate;

@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/PortMap.h"
 #include "platform/PortName.h"
 #include "tests/support/ScopedPortMap.h"
 #include "tests/support/WaitUntil.h"
@@ -23,7 +26,8 @@ namespace {
 // test ends before it did.
 class Vdome {
 public:
-    explicit Vdome(std::vector<std::string> args) {
+    // `env` replaces the test's environment when given.
+    explicit Vdome(std::vector<std::string> args, const std::vector<std::string>* env = nullptr) {
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0) {
             return;
@@ -38,7 +42,14 @@ public:
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::vector<std::string> envCopy = env != nullptr ? *env : std::vector<std::string>();
+        std::vector<char*> envp;
+        for (std::string& e : envCopy) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(),
+                        env != nullptr ? envp.data() : environ) != 0) {
             m_pid = -1;
         }
         posix_spawn_file_actions_destroy(&actions);
@@ -55,6 +66,7 @@ public:
     }
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     void Signal(int sig) { kill(m_pid, sig); }
 
     // The exit code, or -1 when it did not end before the deadline.
@@ -94,7 +106,8 @@ std::string LinkTarget(const std::string& path) {
 }
 
 // A foreign link is refused without --force and replaced with it; frames
-// written to the link come out as JSON lines; the link goes on SIGTERM.
+// written to the link come out as JSON lines; the foreign link is back after
+// SIGTERM.
 TEST(VdomeProcess, OwnsThePortLinkAndDecodesFramesAsJson) {
     ScopedPortMap map;
     const std::string link = PortMapPath(6);
@@ -135,7 +148,41 @@ TEST(VdomeProcess, OwnsThePortLinkAndDecodesFramesAsJson) {
 
     vdome.Signal(SIGTERM);
     EXPECT_EQ(vdome.Wait(), 0);
+    EXPECT_EQ(LinkTarget(link), "/dev/null");
+    EXPECT_EQ(ReadPortBinding(6).domePid, 0) << "the restored link is not the dome's";
+}
+
+// A killed dome leaves its link recorded as its own; the next dome replaces
+// it without --force, and removes it with its record when it ends.
+TEST(VdomeProcess, ReplacesItsOwnStaleLink) {
+    ScopedPortMap map;
+    const std::string link = PortMapPath(5);
+    const auto ownedBy = [](pid_t pid) {
+        const PortBinding b = ReadPortBinding(5);
+        return b.domePid == pid && b.domeRunning && b.target.rfind("/dev/pts/", 0) == 0;
+    };
+    {
+        Vdome killed({"--port", "5"});
+        ASSERT_TRUE(WaitUntil([&] { return ownedBy(killed.pid()); })) << killed.ReadLine();
+        killed.Signal(SIGKILL);
+        killed.Wait();
+    }
+    ASSERT_TRUE(ReadPortBinding(5).StaleDomeLink());
+    Vdome next({"--port", "5"});
+    ASSERT_TRUE(WaitUntil([&] { return ownedBy(next.pid()); })) << next.ReadLine();
+    next.Signal(SIGTERM);
+    EXPECT_EQ(next.Wait(), 0);
     EXPECT_EQ(LinkTarget(link), "");
+    EXPECT_FALSE(std::filesystem::exists(PortOwnerPath(5)));
+}
+
+TEST(VdomeProcess, RefusesToStartWithoutAHome) {
+    const std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
+    Vdome vdome({"--port", "4"}, &env);
+    ASSERT_TRUE(vdome.started());
+    EXPECT_EQ(vdome.Wait(), 1);
+    const std::string error = vdome.ReadLine();
+    EXPECT_NE(error.find("neither HOME nor XDG_CONFIG_HOME is set"), std::string::npos) << error;
 }
 
 }  // namespace

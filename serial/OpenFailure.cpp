@@ -1,0 +1,90 @@
+#include "serial/OpenFailure.h"
+
+#include <cstring>
+
+#include "platform/PortName.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string PermissionText(const std::string& device, const std::string& path,
+                           const HostFacts& host) {
+    std::string text = "Permission denied on " + device + ".";
+    unsigned gid = 0;
+    std::string group;
+    const std::string user = host.UserName();
+    if (!host.DeviceGroup(path, gid, group) || user.empty()) {
+        return text;
+    }
+    if (!host.UserListedInGroup(user, gid)) {
+        return text + " It belongs to the group " + Quoted(group) + ", and user " + Quoted(user) +
+               " is not in it. Add them with\n    sudo usermod -aG " + group + " " + user +
+               "\nthen log out and log in again.";
+    }
+    if (!host.SessionHasGroup(gid)) {
+        return text + " User " + Quoted(user) + " is in its group " + Quoted(group) +
+               ", but this session started before that: log out and log in again.";
+    }
+    return text + " User " + Quoted(user) + " is in its group " + Quoted(group) +
+           ", yet the device's permissions do not let the group read and write it.";
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        out += (out.empty() ? "" : ", ") + item;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
+    const std::string com = "COM" + std::to_string(f.portNumber);
+    const std::string device = f.target.empty() ? f.path : f.target;
+    const std::string error = f.sysError != 0 ? std::strerror(f.sysError) : "unknown error";
+    switch (f.kind) {
+        case OpenFailureKind::None:
+            return std::string();
+        case OpenFailureKind::BadRequest:
+            return "The port number or the line settings are not valid.";
+        case OpenFailureKind::NoMapping: {
+            const std::string link = PortMapPath(f.portNumber);
+            return com + " is not mapped: there is no " +
+                   (link.empty() ? "port map (neither HOME nor XDG_CONFIG_HOME is set)"
+                                 : "link " + link) +
+                   " and no " + f.path + ". Bind " + com + " to a device first.";
+        }
+        case OpenFailureKind::NothingThere:
+            if (!f.target.empty()) {
+                return com + " leads to " + f.target +
+                       ", which is not there. Is the adapter plugged in?";
+            }
+            return "There is no device at " + f.path + ".";
+        case OpenFailureKind::StaleDomeLink:
+            return com + " was made by a virtual dome (process " + std::to_string(f.domePid) +
+                   ") that is no longer running; it leads to " + f.target +
+                   ", which may now be another program's terminal. Bind " + com +
+                   " again or start the dome again.";
+        case OpenFailureKind::PermissionDenied:
+            return PermissionText(device, f.path, host);
+        case OpenFailureKind::Busy: {
+            const std::vector<std::string> holders = host.Holders(f.path);
+            return device + " is in use by another program" +
+                   (holders.empty() ? "" : ": " + Joined(holders)) + ".";
+        }
+        case OpenFailureKind::NotSerial:
+            return device + " is not a serial device.";
+        case OpenFailureKind::SettingsRefused:
+            return device + " refused the line settings" +
+                   (f.sysError != 0 ? " (" + error + ")." : ".");
+        case OpenFailureKind::NoMonitor:
+            return "The port's thread could not be started.";
+        case OpenFailureKind::Failed:
+            break;
+    }
+    return "Cannot open " + device + ": " + error + ".";
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Why the last OpenComm failed, in terms an operator can act on.
+enum class OpenFailureKind {
+    None,
+    BadRequest,        // no callback, no such port number, or invalid line settings
+    NoMapping,         // no COMn link and no /dev/ttyS<n-1>
+    NothingThere,      // the path (or the link's target) leads to no device
+    StaleDomeLink,     // a virtual dome's link whose dome is no longer running
+    PermissionDenied,  // the user may not open the device
+    Busy,              // another program holds the device
+    NotSerial,         // the device is not a terminal
+    SettingsRefused,   // the device refused the line settings
+    NoMonitor,         // the port's thread could not be started
+    Failed,            // anything else; see sysError
+};
+
+struct OpenFailure {
+    OpenFailureKind kind = OpenFailureKind::None;
+    int sysError = 0;  // the system's error number where one applies
+    unsigned portNumber = 0;
+    std::string path;    // what was opened: the COMn link or /dev/ttyS<n-1>
+    std::string target;  // where the COMn link leads; empty without a link
+    long domePid = 0;    // for StaleDomeLink
+};
+
+// What the reason text needs to know about the system. The real one asks the
+// system; tests script it.
+class HostFacts {
+public:
+    virtual ~HostFacts() = default;
+    // The group that owns the device at `path`; false when it cannot be told.
+    virtual bool DeviceGroup(const std::string& path, unsigned& gid, std::string& name) const = 0;
+    virtual std::string UserName() const = 0;
+    // The group database lists the user in the group.
+    virtual bool UserListedInGroup(const std::string& user, unsigned gid) const = 0;
+    // This process carries the group (it does not until the user logs in again).
+    virtual bool SessionHasGroup(unsigned gid) const = 0;
+    // Other programs holding the device, the lock holder first: "name (pid N)".
+    virtual std::vector<std::string> Holders(const std::string& path) const = 0;
+};
+
+const HostFacts& SystemHostFacts();
+
+// One or more sentences to show under "Serial Port Open Failed!"; empty for
+// OpenFailureKind::None.
+std::string DescribeOpenFailure(const OpenFailure& failure,
+                                const HostFacts& host = SystemHostFacts());
