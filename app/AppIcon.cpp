@@ -4,12 +4,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
-QPixmap DrawDome(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+// Drawn on an image rather than a pixmap, so it needs no display connection.
+QImage DrawAppIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
 
@@ -21,6 +20,7 @@ QPixmap DrawDome(int size) {
     QPainterPath dome;
     dome.moveTo(6, 9);
     dome.arcTo(QRectF(6, -2, 20, 26), 180, 180);
+    dome.lineTo(26, 9);
     dome.closeSubpath();
     p.setBrush(QColor(0x2a, 0x5d, 0xb0));
     p.drawPath(dome);
@@ -29,15 +29,14 @@ QPixmap DrawDome(int size) {
     p.drawEllipse(QPointF(16, 16), 4.5, 4.5);
     p.setBrush(QColor(0xf7, 0xf7, 0xff));
     p.drawEllipse(QPointF(14.5, 14.5), 1.3, 1.3);
-    return pixmap;
+    p.end();
+    return image;
 }
-
-}  // namespace
 
 QIcon MakeAppIcon() {
     QIcon icon;
     for (int size : {16, 32, 48}) {
-        icon.addPixmap(DrawDome(size));
+        icon.addPixmap(QPixmap::fromImage(DrawAppIcon(size)));
     }
     return icon;
 }

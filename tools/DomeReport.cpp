@@ -144,7 +144,10 @@ std::string CameraText(const DomeCamera& camera) {
 std::string CameraJson(const DomeCamera& camera) {
     std::string aux;
     for (uint8_t id : camera.auxOn()) {
-        aux += (aux.empty() ? "" : ",") + std::to_string(id);
+        if (!aux.empty()) {
+            aux += ',';
+        }
+        aux += std::to_string(id);
     }
     return "{\"pan\":" + Fixed1(camera.pan()) + ",\"tilt\":" + Fixed1(camera.tilt()) +
            ",\"zoom\":" + Fixed1(camera.zoom()) + ",\"focus\":" + Fixed1(camera.focus()) +
