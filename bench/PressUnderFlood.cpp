@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/SelectionTables.h"
+#include "commandlist/SelectionTables.h"
 #include "bench/BenchSession.h"
 #include "bench/BenchStats.h"
 #include "bench/ListFile.h"
@@ -94,7 +94,7 @@ void MeasurePressUnderFlood(const BenchOptions& options, std::vector<Measure>& o
         return;
     }
     session.Select(IDC_COMBO_PTZMODEL, kModelPelcoD);
-    if (!session.OpenPort()) {
+    if (!session.OpenLine()) {
         fail("COM1 did not open");
         return;
     }
