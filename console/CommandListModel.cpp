@@ -68,6 +68,37 @@ bool CommandListModel::AppendRecord(const CommandRecord& record) {
     return true;
 }
 
+void CommandListModel::PostRecord(const CommandRecord& record) {
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(m_postMutex);
+        if (m_posted.size() >= static_cast<std::size_t>(kMaxCommandListRows)) {
+            return;  // more than the list could ever take
+        }
+        first = m_posted.empty();
+        try {
+            m_posted.push_back(record);
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+    }
+    if (first) {
+        QMetaObject::invokeMethod(this, &CommandListModel::TakePosted, Qt::QueuedConnection);
+    }
+}
+
+void CommandListModel::TakePosted() {
+    std::vector<CommandRecord> taken;
+    {
+        std::lock_guard<std::mutex> lock(m_postMutex);
+        taken.swap(m_posted);
+    }
+    for (const CommandRecord& record : taken) {
+        AppendRecord(record);
+    }
+    Flush();
+}
+
 int CommandListModel::AppendRecords(const std::vector<CommandRecord>& records) {
     Flush();
     const std::size_t room = static_cast<std::size_t>(kMaxCommandListRows - Count());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <mutex>
 #include <vector>
 
 #include "commandlist/CommandRecord.h"
@@ -28,6 +29,9 @@ public:
     // Views are told on the next event-loop turn, once for every row appended
     // meanwhile. False, with nothing appended, once the list is full.
     bool AppendRecord(const CommandRecord& record);
+    // From any thread (the log's): appended on the model's thread with every
+    // record posted meanwhile, so a burst costs one queued call, not one each.
+    void PostRecord(const CommandRecord& record);
     // Appends what fits below the limit, announced at once; returns how many.
     int AppendRecords(const std::vector<CommandRecord>& records);
     void Clear();
@@ -46,8 +50,11 @@ public:
 
 private:
     bool Holds(int row) const { return row >= 0 && row < Count(); }
+    void TakePosted();
 
     std::vector<CommandRecord> m_records;
     int m_shown = 0;  // rows the views have been told of
     bool m_flushPosted = false;
+    std::mutex m_postMutex;
+    std::vector<CommandRecord> m_posted;  // by other threads, not yet taken
 };

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <cstring>
+#include <thread>
 
 #include "commandlist/CommandListFile.h"
 #include "stream/CxIOFile.h"
@@ -110,13 +111,23 @@ TEST(CommandListModel, OneAppendPerTurnForViewsAndARowLimit) {
     QCoreApplication::processEvents();
     EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{0, 2}}));
 
+    std::thread log([&model] {
+        for (uint32_t row = 0; row < 1000; ++row) {
+            model.PostRecord(Record(row, {1}, 1));
+        }
+    });
+    log.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inserted.back(), std::make_pair(3, 1002)) << "a burst from the log, in one";
+    EXPECT_EQ(model.Row(1002).interval, "999");
+
     const std::vector<CommandRecord> many(kMaxCommandListRows, Record(5, {2}, 1));
-    EXPECT_EQ(model.AppendRecords(many), kMaxCommandListRows - 3);
+    EXPECT_EQ(model.AppendRecords(many), kMaxCommandListRows - 1003);
     EXPECT_FALSE(model.AppendRecord(Record(0, {1}, 1)));
     EXPECT_EQ(model.AppendRecords(many), 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(model.rowCount(), kMaxCommandListRows);
-    EXPECT_EQ(inserted.back(), std::make_pair(3, kMaxCommandListRows - 1));
+    EXPECT_EQ(inserted.back(), std::make_pair(1003, kMaxCommandListRows - 1));
 }
 
 }  // namespace
