@@ -66,19 +66,23 @@ bool ReadItem(CxFile& stream, T& item) {
 class Schedule {
 public:
     Schedule(ReplayClock& clock, std::stop_token abort)
-        : m_clock(clock), m_abort(std::move(abort)), m_due(clock.Now()) {}
+        : m_clock(clock), m_abort(std::move(abort)), m_due(clock.Now()), m_sent(m_due) {}
 
     // Waits for the next due time; false on an abort.
     bool Pause(uint32_t pauseMs) {
         const milliseconds pause(pauseMs);
         m_due += pause;
-        m_clock.WaitUntil(m_due, m_abort);
+        // Overdue commands catch up at half a pause apart, never back to
+        // back: the port holds one frame waiting, and a later one replaces it.
+        const TimePoint at =
+            std::max(m_due, m_sent + std::chrono::duration_cast<TimePoint::duration>(pause) / 2);
+        m_clock.WaitUntil(at, m_abort);
         if (m_abort.stop_requested()) {
             return false;
         }
-        const TimePoint now = m_clock.Now();
-        if (now - m_due > std::max<milliseconds>(milliseconds(kReplayStallMs), 2 * pause)) {
-            m_due = now;
+        m_sent = m_clock.Now();
+        if (m_sent - m_due > std::max<milliseconds>(milliseconds(kReplayStallMs), 2 * pause)) {
+            m_due = m_sent;
         }
         return true;
     }
@@ -87,6 +91,7 @@ private:
     ReplayClock& m_clock;
     std::stop_token m_abort;
     TimePoint m_due;
+    TimePoint m_sent;  // when the last command was let go
 };
 
 }  // namespace

@@ -22,10 +22,10 @@ static_assert(sizeof(ReplayHeader) == 8);
 inline constexpr uint32_t kDefaultReplayPauseMs = 40;
 
 // A command found more than this (or two of its pauses, if longer) behind its
-// time means the machine stalled: suspended, stopped, swapped out. Scheduler
-// delays on a loaded machine stay in the tens of ms and are caught up, so the
-// run keeps its length; past this the schedule starts afresh from the late
-// command, so at 10 ms at most 25 overdue commands ever go out together.
+// time means the machine stalled: suspended, stopped, swapped out. The
+// schedule then starts afresh from the late command instead of sending the
+// overdue ones. Scheduler delays on a busy machine stay in the tens of ms;
+// they are caught up, at half a pause apart, so the run keeps its length.
 inline constexpr uint32_t kReplayStallMs = 250;
 
 // Writes the stream from position 0. Only as many records as fit the stream's
@@ -56,11 +56,12 @@ using ReplayProgress = std::function<void(int32_t record, uint32_t pass)>;
 // The replay thread's body. Passes over the stream and hands each record to
 // driver->AutoAction. The k-th command is due at the start plus the pauses
 // before it (the header's interval if above 0, else the record's, else 40 ms),
-// all on one clock, so late wake-ups do not add up over a run; see
-// kReplayStallMs for a long stall. Ends when `run` is found clear between
-// passes (the pass under way goes out whole, in order) or at once when
-// `abort` is requested, even inside a pause; nothing goes out after an abort.
-// Returns at once without a driver or with `run` clear.
+// all on one clock, so late wake-ups do not add up over a run; two commands
+// never go out less than half a pause apart (kReplayStallMs for a stall).
+// Ends when `run` is found clear between passes (the pass under way goes out
+// whole, in order) or at once when `abort` is requested, even inside a pause;
+// nothing goes out after an abort. Returns at once without a driver or with
+// `run` clear.
 void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
                std::stop_token abort, const ReplayProgress& progress);
 
