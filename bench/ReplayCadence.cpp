@@ -133,18 +133,24 @@ void MeasureAt(const BenchOptions& options, uint32_t intervalMs, std::vector<Mea
     const int edge = std::min<int>(kEdgeGaps, static_cast<int>(error.size()));
     const double first = Mean(std::vector<double>(error.begin(), error.begin() + edge));
     const double last = Mean(std::vector<double>(error.end() - edge, error.end()));
-    // Every command is due on one schedule from the first: frame k at the
-    // first frame plus k intervals. The whole run is judged by its end, and
-    // by the frame furthest from its due time.
+    // Every command is due on one schedule: frame k at the origin plus k
+    // intervals. The origin is not seen from outside, and the first frame may
+    // itself be late, so it is taken as the median offset of all frames. The
+    // whole run is judged by its end, and by the frame furthest from its time.
     const double stretch =
         std::chrono::duration<double, std::milli>(seen.back().at - seen.front().at).count() -
         static_cast<double>(intervalMs) * (frames - 1);
-    double deviation = 0;
+    std::vector<double> offsets;
     for (int row = 0; row < frames; ++row) {
-        const double off =
+        offsets.push_back(
             std::chrono::duration<double, std::milli>(seen[row].at - seen.front().at).count() -
-            static_cast<double>(intervalMs) * row;
-        deviation = std::max(deviation, std::fabs(off));
+            static_cast<double>(intervalMs) * row);
+    }
+    const double origin = Percentile(offsets, 50);
+    const double runError = std::fabs(offsets.back() - origin);
+    double deviation = 0;
+    for (const double off : offsets) {
+        deviation = std::max(deviation, std::fabs(off - origin));
     }
     const double bareStretch =
         std::chrono::duration<double, std::milli>(bare->back().at - bare->front().at).count() -
@@ -170,8 +176,8 @@ void MeasureAt(const BenchOptions& options, uint32_t intervalMs, std::vector<Mea
     out.push_back(Measure{
         id + ".run_error_ms",
         name + ", whole run: |end - scheduled end| over " + std::to_string(frames - 1) + " gaps",
-        std::fabs(stretch), "ms", "bare sleep-and-write loop " + FormatValue(bareStretch, "ms"),
-        "< " + FormatValue(kRunLimitMs, "ms"), std::fabs(stretch) < kRunLimitMs});
+        runError, "ms", "bare sleep-and-write loop " + FormatValue(bareStretch, "ms"),
+        "< " + FormatValue(kRunLimitMs, "ms"), runError < kRunLimitMs});
     out.push_back(Measure{id + ".max_deviation_ms",
                           name + ", largest deviation of a frame from its due time", deviation,
                           "ms", "bare loop's largest gap error " + FormatValue(floor.max, "ms"),
