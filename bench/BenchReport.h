@@ -10,7 +10,7 @@ struct Measure {
     std::string id;     // stable key for scripts, e.g. "press.p50_us"
     std::string label;  // what the table row says
     double value = 0;
-    std::string unit;    // "us", "ms", "s", "%", "MB", "x" or "" for a count
+    std::string unit;    // "us", "ms", "s", "%", "B", "MB", "x" or "" for a count
     std::string detail;  // shown after the value, e.g. the floor it is compared with
     std::string target;  // empty when the line has none
     std::optional<bool> met;

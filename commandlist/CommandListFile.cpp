@@ -1,7 +1,15 @@
 #include "commandlist/CommandListFile.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include "commandlist/SelectionTables.h"
@@ -77,7 +85,7 @@ bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader 
 }
 
 bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                     std::vector<CommandRecord>& records) {
+                     std::vector<CommandRecord>& records, CommandListLoad& load, int32_t maxRows) {
     file.Close();
     if (file.IsOpen() || !file.OpenForRead(path.c_str())) {
         return false;
@@ -92,18 +100,37 @@ bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader&
     loaded.port.reserved = 0;
     loaded.ptz.reserved = 0;
 
-    // The count is only an upper bound: it comes from the file, so nothing
-    // is reserved from it and reading stops where the records stop.
+    // The count is only a claim: memory is taken for what the file holds and
+    // the list takes, never for the count. An unknown size reads up to the limit.
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
+    const int64_t held =
+        error ? int64_t{INT32_MAX}
+              : static_cast<int64_t>((bytes - std::min<std::uintmax_t>(bytes, sizeof loaded)) /
+                                     sizeof(CommandRecord));
+    const int64_t claimed = std::min<int64_t>(std::max(loaded.count, 0), held);
+    const int64_t wanted = std::min<int64_t>(claimed, std::max(maxRows, 0));
     std::vector<CommandRecord> loadedRecords;
-    for (int32_t i = 0; i < loaded.count; ++i) {
-        CommandRecord record;
-        if (!ReadItem(file, record)) {
-            break;
-        }
-        loadedRecords.push_back(record);
+    try {
+        loadedRecords.resize(static_cast<std::size_t>(wanted));
+    } catch (const std::bad_alloc&) {
+        file.Close();
+        return false;
     }
+    const uint32_t read = wanted == 0 ? 0
+                                      : file.Read(loadedRecords.data(), sizeof(CommandRecord),
+                                                  static_cast<uint32_t>(wanted));
+    loadedRecords.resize(read);
     file.Close();
     header = loaded;
     records = std::move(loadedRecords);
+    load.loaded = static_cast<int32_t>(read);
+    load.leftOut = read == wanted ? claimed - wanted : 0;
     return true;
+}
+
+bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                     std::vector<CommandRecord>& records) {
+    CommandListLoad load;
+    return LoadCommandList(file, path, header, records, load);
 }

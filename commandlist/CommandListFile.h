@@ -48,10 +48,22 @@ bool HeaderIndexesValid(const CommandListHeader& header);
 bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
                      const std::vector<CommandRecord>& records);
 
+// The most rows the command list takes: 16 MiB of records.
+inline constexpr int32_t kMaxCommandListRows = 1 << 20;
+
+struct CommandListLoad {
+    int32_t loaded = 0;   // records returned
+    int64_t leftOut = 0;  // records the file holds within its count past the limit
+};
+
 // Reads a file. False (outputs untouched) when the file cannot be opened
 // (file.Failure() says why; only a regular file is opened at all), is
-// shorter than its header or its indexes lie outside their lists. Otherwise
-// the records present are returned, at most `count` of them, none for a count
-// of 0 or below; memory is never reserved from the count.
+// shorter than its header, its indexes lie outside their lists or memory runs
+// out. Otherwise the records present are returned, at most `count` of them
+// and at most `maxRows`, none for a count of 0 or below; memory is reserved
+// only for records the file really holds, below the limit.
+bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                     std::vector<CommandRecord>& records, CommandListLoad& load,
+                     int32_t maxRows = kMaxCommandListRows);
 bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
                      std::vector<CommandRecord>& records);

@@ -1,7 +1,6 @@
 #include "commandlist/CommandRow.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "commandlist/HexText.h"
@@ -10,11 +9,13 @@ namespace {
 
 constexpr int kRecordTokens = 8;
 
+// Rows are formatted whenever they are shown, saved or replayed, so these
+// stay clear of printf: "%d" and "%02x" by hand.
 std::string FormatSigned(int32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return text;
+    return std::to_string(value);
 }
+
+constexpr char kHexDigits[] = "0123456789abcdef";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -48,14 +49,13 @@ uint32_t ParseDecimal(const char* text) {
 std::string FormatMessage(const CommandRecord& record) {
     const uint32_t count =
         record.dwSize < sizeof record.byData ? record.dwSize : uint32_t{sizeof record.byData};
-    std::string message;
+    if (count == 0) {
+        return {};
+    }
+    std::string message(count * 3 - 1, ' ');
     for (uint32_t i = 0; i < count; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%02x", record.byData[i]);
-        if (i != 0) {
-            message += ' ';
-        }
-        message += byte;
+        message[3 * i] = kHexDigits[record.byData[i] >> 4];
+        message[3 * i + 1] = kHexDigits[record.byData[i] & 0x0F];
     }
     return message;
 }
@@ -70,9 +70,12 @@ CommandRowTexts FormatCommandRow(int row, const CommandRecord& record) {
 }
 
 CommandRecord RecordFromRow(const char* message, const char* size, const char* interval) {
-    // Cleared for every row, so a short row never inherits an earlier row's
-    // trailing bytes.
-    TokenSlot slots[kRecordTokens] = {};
+    // Emptied for every row, so a short row never inherits an earlier row's
+    // trailing bytes; a slot is a string, so its first byte is enough.
+    TokenSlot slots[kRecordTokens];
+    for (TokenSlot& slot : slots) {
+        slot[0] = '\0';
+    }
     SplitTokens(slots, kRecordTokens, message);
 
     CommandRecord record{};

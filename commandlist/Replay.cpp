@@ -1,10 +1,12 @@
 #include "commandlist/Replay.h"
 
+#include <algorithm>
 #include <bit>
-#include <chrono>
+#include <condition_variable>
 #include <cstddef>
-#include <thread>
+#include <mutex>
 
+#include "platform/TickCount.h"
 #include "ptz/PtzBase.h"
 #include "stream/CxFile.h"
 
@@ -12,13 +14,42 @@ static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
+using std::chrono::milliseconds;
+using TimePoint = ReplayClock::TimePoint;
+
 constexpr int32_t kHeaderBytes = sizeof(ReplayHeader);
 constexpr int32_t kRecordBytes = sizeof(CommandRecord);
 constexpr uint32_t kRetryPauseMs = 4;
 
-void DefaultSleep(uint32_t ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+class SteadyClock final : public ReplayClock {
+public:
+    TimePoint Now() override { return std::chrono::steady_clock::now(); }
+    void WaitUntil(TimePoint deadline, std::stop_token abort) override {
+        // Nothing ever notifies but the abort's own callback.
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock<std::mutex> lock(mutex);
+        wake.wait_until(lock, abort, deadline, [] { return false; });
+    }
+};
+
+// Time that passes only in the pauses handed to a stand-in sleep.
+class SleepClock final : public ReplayClock {
+public:
+    explicit SleepClock(ReplaySleep sleep) : m_sleep(sleep) {}
+    TimePoint Now() override { return m_now; }
+    void WaitUntil(TimePoint deadline, std::stop_token) override {
+        if (deadline > m_now) {
+            m_sleep(static_cast<uint32_t>(
+                std::chrono::duration_cast<milliseconds>(deadline - m_now).count()));
+            m_now = deadline;
+        }
+    }
+
+private:
+    ReplaySleep m_sleep;
+    TimePoint m_now{};
+};
 
 template <typename T>
 bool WriteWord(CxFile& stream, const T& word) {
@@ -29,6 +60,39 @@ template <typename T>
 bool ReadItem(CxFile& stream, T& item) {
     return stream.Read(&item, sizeof item, 1) == 1;
 }
+
+// Keeps the due time of the next command. Each one is due a pause after the
+// previous one's due time, not after it went out.
+class Schedule {
+public:
+    Schedule(ReplayClock& clock, std::stop_token abort)
+        : m_clock(clock), m_abort(std::move(abort)), m_due(clock.Now()), m_sent(m_due) {}
+
+    // Waits for the next due time; false on an abort.
+    bool Pause(uint32_t pauseMs) {
+        const milliseconds pause(pauseMs);
+        m_due += pause;
+        // Overdue commands catch up at half a pause apart, never back to
+        // back: the port holds one frame waiting, and a later one replaces it.
+        const TimePoint at =
+            std::max(m_due, m_sent + std::chrono::duration_cast<TimePoint::duration>(pause) / 2);
+        m_clock.WaitUntil(at, m_abort);
+        if (m_abort.stop_requested()) {
+            return false;
+        }
+        m_sent = m_clock.Now();
+        if (m_sent - m_due > std::max<milliseconds>(milliseconds(kReplayStallMs), 2 * pause)) {
+            m_due = m_sent;
+        }
+        return true;
+    }
+
+private:
+    ReplayClock& m_clock;
+    std::stop_token m_abort;
+    TimePoint m_due;
+    TimePoint m_sent;  // when the last command was let go
+};
 
 }  // namespace
 
@@ -59,24 +123,34 @@ bool WriteReplayStream(CxFile& stream, uint32_t interval,
     return true;
 }
 
-void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, ReplaySleep sleep) {
-    if (sleep == nullptr) {
-        sleep = &DefaultSleep;
-    }
-    if (driver == nullptr || run.load() == 0) {
+ReplayClock& SteadyReplayClock() {
+    static SteadyClock clock;
+    return clock;
+}
+
+void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
+               std::stop_token abort, const ReplayProgress& progress) {
+    if (driver == nullptr || run.load() == 0 || abort.stop_requested()) {
         return;
     }
+    Schedule schedule(clock, abort);
+    uint32_t pass = 0;
     do {
+        ++pass;
         stream.Seek(0, 0);
         int32_t interval = 0;
         int32_t count = 0;
         if (!ReadItem(stream, interval) || !ReadItem(stream, count)) {
-            sleep(kRetryPauseMs);
+            if (!schedule.Pause(kRetryPauseMs)) {
+                return;
+            }
             continue;
         }
         if (count <= 0) {
             // Nothing to send: pause like a command would, rather than spin.
-            sleep(kDefaultReplayPauseMs);
+            if (!schedule.Pause(kDefaultReplayPauseMs)) {
+                return;
+            }
             continue;
         }
         for (int32_t handled = 0; handled < count; ++handled) {
@@ -90,7 +164,12 @@ void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, Rep
             } else if (record.dwInterval != 0) {
                 pause = record.dwInterval;
             }
-            sleep(pause);
+            if (!schedule.Pause(pause)) {
+                return;
+            }
+            if (progress) {
+                progress(handled, pass);
+            }
             // A loaded file can claim any size; never let a driver read past
             // the record's eight bytes.
             const uint32_t length = record.dwSize < sizeof record.byData
@@ -98,5 +177,15 @@ void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, Rep
                                         : uint32_t{sizeof record.byData};
             driver->AutoAction(record.byData, length);
         }
-    } while (run.load() != 0);
+    } while (run.load() != 0 && !abort.stop_requested());
+}
+
+void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, ReplaySleep sleep) {
+    // A real sleep means real time: keep the schedule on the steady clock.
+    if (sleep == nullptr || sleep == &SleepMs) {
+        RunReplay(driver, stream, SteadyReplayClock(), run, {}, {});
+        return;
+    }
+    SleepClock clock(sleep);
+    RunReplay(driver, stream, clock, run, {}, {});
 }

@@ -1,29 +1,23 @@
 #include "console/CommandListModel.h"
 
+#include <QMetaObject>
+#include <algorithm>
+#include <iterator>
+#include <new>
+
+#include "commandlist/CommandListFile.h"
+
 namespace {
 
 const char* const kHeaders[CommandListModel::ColumnCount] = {"ID", "Message", "Message Size",
                                                              "Time Interval(sec)"};
-
-const std::string& Cell(const CommandRowTexts& row, int column) {
-    switch (column) {
-        case CommandListModel::ColumnId:
-            return row.id;
-        case CommandListModel::ColumnMessage:
-            return row.message;
-        case CommandListModel::ColumnSize:
-            return row.size;
-        default:
-            return row.interval;
-    }
-}
 
 }  // namespace
 
 CommandListModel::CommandListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int CommandListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : Count();
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int CommandListModel::columnCount(const QModelIndex& parent) const {
@@ -31,11 +25,11 @@ int CommandListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CommandListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= Count() || index.column() >= ColumnCount) {
+    if (!index.isValid() || index.row() >= m_shown || index.column() >= ColumnCount) {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromStdString(Cell(Row(index.row()), index.column()));
+        return QString::fromStdString(ItemText(index.row(), index.column()));
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
@@ -56,36 +50,121 @@ QVariant CommandListModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-void CommandListModel::AppendRecord(const CommandRecord& record) {
-    const int row = Count();
-    beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(FormatCommandRow(row, record));
-    endInsertRows();
+bool CommandListModel::AppendRecord(const CommandRecord& record) {
+    if (Count() >= kMaxCommandListRows) {
+        return false;
+    }
+    try {
+        m_records.push_back(record);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // One insertion per event-loop turn: the log can append faster than a
+    // view can take rows one by one.
+    if (!m_flushPosted) {
+        m_flushPosted = true;
+        QMetaObject::invokeMethod(this, &CommandListModel::Flush, Qt::QueuedConnection);
+    }
+    return true;
 }
 
-void CommandListModel::AppendRecords(const std::vector<CommandRecord>& records) {
-    if (records.empty()) {
-        return;
+void CommandListModel::PostRecord(const CommandRecord& record) {
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(m_postMutex);
+        if (m_posted.size() >= static_cast<std::size_t>(kMaxCommandListRows)) {
+            return;  // more than the list could ever take
+        }
+        first = m_posted.empty();
+        try {
+            m_posted.push_back(record);
+        } catch (const std::bad_alloc&) {
+            return;
+        }
     }
-    const int first = Count();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(records.size()) - 1);
-    m_rows.reserve(m_rows.size() + records.size());
-    for (const CommandRecord& record : records) {
-        m_rows.push_back(FormatCommandRow(Count(), record));
+    if (first) {
+        QMetaObject::invokeMethod(this, &CommandListModel::TakePosted, Qt::QueuedConnection);
     }
+}
+
+void CommandListModel::TakePosted() {
+    std::vector<CommandRecord> taken;
+    {
+        std::lock_guard<std::mutex> lock(m_postMutex);
+        taken.swap(m_posted);
+    }
+    for (const CommandRecord& record : taken) {
+        AppendRecord(record);
+    }
+    Flush();
+}
+
+int CommandListModel::AppendRecords(const std::vector<CommandRecord>& records) {
+    Flush();
+    const std::size_t room = static_cast<std::size_t>(kMaxCommandListRows - Count());
+    const int count = static_cast<int>(std::min(records.size(), room));
+    if (count == 0) {
+        return 0;
+    }
+    try {
+        m_records.reserve(m_records.size() + static_cast<std::size_t>(count));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    beginInsertRows(QModelIndex(), m_shown, m_shown + count - 1);
+    m_records.insert(m_records.end(), records.begin(), records.begin() + count);
+    m_shown = Count();
     endInsertRows();
+    return count;
 }
 
 void CommandListModel::Clear() {
     beginResetModel();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    m_records.clear();
+    m_records.shrink_to_fit();
+    m_shown = 0;
     endResetModel();
 }
 
-std::string CommandListModel::ItemText(int row, int column) const {
-    if (row < 0 || row >= Count() || column < 0 || column >= ColumnCount) {
+void CommandListModel::Flush() {
+    m_flushPosted = false;
+    if (m_shown == Count()) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), m_shown, Count() - 1);
+    m_shown = Count();
+    endInsertRows();
+}
+
+CommandRowTexts CommandListModel::Row(int row) const {
+    return Holds(row) ? FormatCommandRow(row, m_records[static_cast<std::size_t>(row)])
+                      : CommandRowTexts{};
+}
+
+CommandRecord CommandListModel::RowRecord(int row) const {
+    if (!Holds(row)) {
         return {};
     }
-    return Cell(Row(row), column);
+    CommandRecord record = m_records[static_cast<std::size_t>(row)];
+    const uint32_t shown = std::min<uint32_t>(record.dwSize, sizeof record.byData);
+    std::fill(record.byData + shown, std::end(record.byData), uint8_t{0});
+    return record;
+}
+
+std::string CommandListModel::ItemText(int row, int column) const {
+    if (!Holds(row) || column < 0 || column >= ColumnCount) {
+        return {};
+    }
+    // The texts of the row as saving reads them, one formatter for both.
+    const CommandRowTexts texts = Row(row);
+    switch (column) {
+        case ColumnId:
+            return texts.id;
+        case ColumnMessage:
+            return texts.message;
+        case ColumnSize:
+            return texts.size;
+        default:
+            return texts.interval;
+    }
 }

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <mutex>
 #include <vector>
 
 #include "commandlist/CommandRecord.h"
 #include "commandlist/CommandRow.h"
 
-// The command list: one row of texts per recorded command, in the order
-// appended. Rows are only ever removed all together. The texts are kept as
-// formatted, because saving and replay read them back.
+// The command list: one 16-byte record per recorded command, in the order
+// appended; a row's texts are made when asked for, in the formats saving and
+// replay read back. Rows are only ever removed all together.
 class CommandListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -17,6 +18,7 @@ public:
 
     explicit CommandListModel(QObject* parent = nullptr);
 
+    // Views see the rows announced so far; Count() and the row accessors see all.
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -24,15 +26,35 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     // Appends the record as the new last row, numbered with its own index.
-    void AppendRecord(const CommandRecord& record);
-    void AppendRecords(const std::vector<CommandRecord>& records);
+    // Views are told on the next event-loop turn, once for every row appended
+    // meanwhile. False, with nothing appended, once the list is full.
+    bool AppendRecord(const CommandRecord& record);
+    // From any thread (the log's): appended on the model's thread with every
+    // record posted meanwhile, so a burst costs one queued call, not one each.
+    void PostRecord(const CommandRecord& record);
+    // Appends what fits below the limit, announced at once; returns how many.
+    int AppendRecords(const std::vector<CommandRecord>& records);
     void Clear();
+    // Announces the rows appended one at a time that views have not seen yet.
+    void Flush();
 
-    int Count() const { return static_cast<int>(m_rows.size()); }
-    const CommandRowTexts& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    int Count() const { return static_cast<int>(m_records.size()); }
+    CommandRowTexts Row(int row) const;
+    // The record saving and replay make of the row's texts: bytes past the
+    // message are 0. Outside the list, all 0.
+    CommandRecord RowRecord(int row) const;
     // The text of one cell, as the list shows it; empty outside the list.
     std::string ItemText(int row, int column) const;
+    // Bytes held for the rows, spare capacity included.
+    std::size_t MemoryBytes() const { return m_records.capacity() * sizeof(CommandRecord); }
 
 private:
-    std::vector<CommandRowTexts> m_rows;
+    bool Holds(int row) const { return row >= 0 && row < Count(); }
+    void TakePosted();
+
+    std::vector<CommandRecord> m_records;
+    int m_shown = 0;  // rows the views have been told of
+    bool m_flushPosted = false;
+    std::mutex m_postMutex;
+    std::vector<CommandRecord> m_posted;  // by other threads, not yet taken
 };

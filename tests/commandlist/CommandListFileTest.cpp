@@ -99,4 +99,35 @@ TEST_F(CommandListFileTest, LoadsWhatIsThereFromAValidHeaderOnly) {
     }
 }
 
+TEST_F(CommandListFileTest, LoadsUpToTheLimitAndCountsWhatIsLeftOut) {
+    struct {
+        const char* what;
+        int32_t count;
+        size_t records;  // held by the file
+        off_t extent;    // sparse length past the records, 0 for none
+        int32_t limit;
+        int32_t loaded;
+        int64_t leftOut;
+    } rows[] = {{"claims 8 million, holds 5", 8000000, 5, 0, kMaxCommandListRows, 5, 0},
+                {"holds more than the limit", 5, 5, 0, 3, 3, 2},
+                {"count between limit and size", 4, 5, 0, 3, 3, 1},
+                {"a 2 GiB file", 8000000, 5, off_t{2} << 30, kMaxCommandListRows,
+                 kMaxCommandListRows, 8000000 - kMaxCommandListRows}};
+    for (auto& r : rows) {
+        Put(Built(r.count, r.records));
+        if (r.extent != 0) {
+            ASSERT_EQ(truncate(path.c_str(), r.extent), 0);
+        }
+        CommandListHeader h{};
+        CommandListLoad load;
+        ASSERT_TRUE(LoadCommandList(file, path, h, loaded, load, r.limit)) << r.what;
+        EXPECT_EQ(load.loaded, r.loaded) << r.what;
+        EXPECT_EQ(int64_t(loaded.size()), r.loaded) << r.what;
+        EXPECT_EQ(load.leftOut, r.leftOut) << r.what;
+        EXPECT_EQ(std::memcmp(loaded.data(), kRecords.data(), 16 * std::min<size_t>(5, r.loaded)),
+                  0);
+    }
+    fs::remove(path);
+}
+
 }  // namespace

@@ -1,14 +1,95 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstring>
-#include <thread>
+#include <future>
+#include <mutex>
 
 #include "commandlist/Replay.h"
+#include "commandlist/ReplayRunner.h"
 #include "stream/CxMemFile.h"
-#include "tests/support/RecordingDriver.h"
-#include "tests/support/WaitUntil.h"
+#include "tests/support/NullDriver.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+using TimePoint = ReplayClock::TimePoint;
+
+// Time moves only when the replay waits for a deadline or a send takes some.
+struct StepClock : ReplayClock {
+    TimePoint Now() override { return now; }
+    void WaitUntil(TimePoint deadline, std::stop_token) override { now = std::max(now, deadline); }
+    TimePoint now{};
+};
+
+// Records the frames and when they went out; clears the run flag when frame
+// `stopAfter` goes out; a send can take time on `clock`.
+struct ClockedDriver : NullDriver {
+    int AutoAction(const uint8_t* frame, uint32_t length) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        frames.emplace_back(frame, frame + length);
+        if (clock != nullptr) {
+            at.push_back(
+                std::chrono::duration_cast<std::chrono::milliseconds>(clock->now.time_since_epoch())
+                    .count());
+            if (frames.size() == slowSend + 1)
+                clock->now += std::chrono::milliseconds(slowMs);
+        }
+        if (frames.size() == stopAfter)
+            run.store(0);
+        return 0;
+    }
+    size_t Sent() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return frames.size();
+    }
+    std::mutex mutex;
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<long> at;  // ms on `clock`
+    StepClock* clock = nullptr;
+    size_t slowSend = SIZE_MAX, slowMs = 0, stopAfter = 0;
+    std::atomic<int> run{1};
+};
+
+const std::vector<CommandRecord> kRows = {
+    {0, 7, {0xFF, 1, 0, 8, 0x20, 0x20, 0x49, 0xEE}}, {5, 8, {0xA0, 1}}, {70, 100, {3}}};
+
+void ExpectRowsInOrder(const std::vector<std::vector<uint8_t>>& frames, const char* what) {
+    for (size_t i = 0; i < frames.size(); ++i) {  // sizes 7, 8 and at most 8
+        const uint8_t* data = kRows[i % 3].byData;
+        EXPECT_EQ(frames[i], std::vector<uint8_t>(data, data + 7 + (i % 3 != 0))) << what;
+    }
+}
+
+TEST(Replay, EachCommandIsDueOnOneScheduleFromTheStart) {
+    struct {
+        const char* what;
+        uint32_t interval;
+        size_t slowSend, slowMs;  // a send that takes this long
+        std::vector<long> at;     // ms from the start, two passes
+    } rows[] = {{"fixed interval", 800, 0, 3, {800, 1600, 2400, 3200, 4000, 4800}},
+                {"recorded, 40 for none", 0, 1, 3, {40, 45, 115, 155, 160, 230}},
+                {"sign bit: recorded", 0x80000000u, 9, 0, {40, 45, 115, 155, 160, 230}},
+                {"a late send is caught up, never in a burst", 10, 0, 25, {10, 35, 40, 45, 50, 60}},
+                {"a stall starts afresh", 10, 0, 10000, {10, 10010, 10020, 10030, 10040, 10050}}};
+    for (auto& r : rows) {
+        uint8_t buffer[64];
+        CxMemFile stream(buffer, 64);
+        ASSERT_TRUE(WriteReplayStream(stream, r.interval, kRows));
+        StepClock clock;
+        ClockedDriver driver;
+        driver.clock = &clock;
+        driver.slowSend = r.slowSend;
+        driver.slowMs = r.slowMs;
+        driver.stopAfter = 4;  // in the second pass, which still goes out whole
+        std::vector<std::pair<int32_t, uint32_t>> progress;
+        RunReplay(&driver, stream, clock, driver.run, {},
+                  [&](int32_t record, uint32_t pass) { progress.emplace_back(record, pass); });
+        EXPECT_EQ(driver.at, r.at) << r.what;
+        EXPECT_EQ(progress.back(), std::make_pair(2, 2u)) << r.what;
+        ExpectRowsInOrder(driver.frames, r.what);
+    }
+}
 
 std::vector<uint32_t> g_pauses;
 std::atomic<int>* g_stopOnThirdPause = nullptr;
@@ -16,36 +97,6 @@ void Pause(uint32_t ms) {
     g_pauses.push_back(ms);
     if (g_stopOnThirdPause != nullptr && g_pauses.size() == 3)
         g_stopOnThirdPause->store(0);
-}
-
-const std::vector<CommandRecord> kRows = {
-    {0, 7, {0xFF, 1, 0, 8, 0x20, 0x20, 0x49, 0xEE}}, {5, 8, {0xA0, 1}}, {70, 100, {3}}};
-
-TEST(Replay, PausesOrderAndWholePasses) {
-    struct {
-        const char* what;
-        uint32_t interval;
-        size_t stopAfter, frames;
-        std::vector<uint32_t> pauses;  // of the first pass
-    } rows[] = {{"fixed interval", 800, 1, 3, {800, 800, 800}},
-                {"recorded, 40 for none", 0, 3, 3, {40, 5, 70}},
-                {"sign bit: recorded", 0x80000000u, 1, 3, {40, 5, 70}},
-                {"flag read between passes", 1, 8, 9, {1, 1, 1}}};
-    for (auto& r : rows) {
-        uint8_t buffer[64];
-        CxMemFile stream(buffer, 64);
-        ASSERT_TRUE(WriteReplayStream(stream, r.interval, kRows));
-        RecordingDriver driver;
-        driver.stopAfter = r.stopAfter;
-        g_pauses.clear();
-        RunReplay(&driver, stream, driver.run, &Pause);
-        ASSERT_EQ(driver.frames.size(), r.frames) << r.what;
-        EXPECT_EQ(std::vector<uint32_t>(g_pauses.begin(), g_pauses.begin() + 3), r.pauses);
-        for (size_t i = 0; i < r.frames; ++i) {  // sizes 7, 8 and at most 8
-            const uint8_t* data = kRows[i % 3].byData;
-            EXPECT_EQ(driver.frames[i], std::vector<uint8_t>(data, data + 7 + (i % 3 != 0)));
-        }
-    }
 }
 
 TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
@@ -58,7 +109,7 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
         uint8_t buffer[8] = {};
         CxMemFile stream(buffer, r.size);
         WriteReplayStream(stream, 800, {});
-        RecordingDriver driver;
+        ClockedDriver driver;
         g_pauses.clear();
         g_stopOnThirdPause = &driver.run;
         RunReplay(&driver, stream, driver.run, &Pause);
@@ -66,6 +117,14 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
         EXPECT_TRUE(driver.frames.empty()) << r.what;
         EXPECT_EQ(g_pauses, std::vector<uint32_t>(3, r.pause)) << r.what;
     }
+    uint8_t buffer[64];
+    CxMemFile stream(buffer, 64);
+    ASSERT_TRUE(WriteReplayStream(stream, 800, kRows));
+    ClockedDriver driver;
+    driver.run = 0;
+    RunReplay(&driver, stream, driver.run, &Pause);  // flag clear: returns at once
+    RunReplay(nullptr, stream, std::atomic<int>{1}, &Pause);
+    EXPECT_TRUE(driver.frames.empty());
 }
 
 TEST(Replay, StreamHoldsWhatFitsTheGivenBuffer) {
@@ -86,20 +145,84 @@ TEST(Replay, StreamHoldsWhatFitsTheGivenBuffer) {
     }
 }
 
-TEST(Replay, StopsFromAnotherThreadAfterTheRunningPass) {
+// The steady clock whose waits the test opens one at a time (`gated`), or
+// only watches (`waiting` counts the waits begun).
+struct GateClock : ReplayClock {
+    TimePoint Now() override { return SteadyReplayClock().Now(); }
+    void WaitUntil(TimePoint deadline, std::stop_token abort) override {
+        ++waiting;
+        if (!gated) {
+            SteadyReplayClock().WaitUntil(deadline, abort);
+            return;
+        }
+        std::unique_lock<std::mutex> lock(mutex);
+        wake.wait(lock, abort, [&] { return open > 0; });
+        open -= open > 0;
+    }
+    void Open(int waits) {
+        std::lock_guard<std::mutex> lock(mutex);
+        open += waits;
+        wake.notify_all();
+    }
+    bool gated = true;
+    std::atomic<int> waiting{0};
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    int open = 0;
+};
+
+template <typename Condition>
+bool WaitFor(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return done();
+}
+
+TEST(ReplayRunner, AStopReturnsAtOnceAndThePassStillGoesOutInOrder) {
     uint8_t buffer[64];
     CxMemFile stream(buffer, 64);
-    ASSERT_TRUE(WriteReplayStream(stream, 1, kRows));
-    RecordingDriver driver;
-    std::thread replay([&] { RunReplay(&driver, stream, driver.run, nullptr); });
-    WaitUntil([&] { return driver.sent >= 4; });
-    driver.run.store(0);
-    replay.join();
-    EXPECT_GE(driver.frames.size(), 4u);
-    EXPECT_EQ(driver.frames.size() % 3, 0u);
-    RunReplay(&driver, stream, driver.run, nullptr);  // flag clear: returns at once
-    RunReplay(nullptr, stream, std::atomic<int>{1}, nullptr);
-    EXPECT_EQ(driver.frames.size() % 3, 0u);
+    ASSERT_TRUE(WriteReplayStream(stream, 10, kRows));
+    GateClock clock;
+    ClockedDriver driver;
+    ReplayRunner runner(clock);
+    std::atomic<int> finished{0};
+    ASSERT_TRUE(runner.Start(&driver, stream, {}, [&] { ++finished; }));
+    EXPECT_FALSE(runner.Start(&driver, stream)) << "one replay at a time";
+    clock.Open(1);
+    ASSERT_TRUE(WaitFor([&] { return clock.waiting == 2; }));
+    runner.RequestStop();  // while the thread waits for the second command
+    EXPECT_TRUE(runner.Stopping());
+    EXPECT_EQ(driver.Sent(), 1u);
+    EXPECT_EQ(runner.Record(), 0);
+    clock.Open(2);
+    ASSERT_TRUE(WaitFor([&] { return finished == 1; }));
+    runner.Join();
+    EXPECT_FALSE(runner.Running());
+    EXPECT_EQ(driver.frames.size(), 3u);
+    ExpectRowsInOrder(driver.frames, "graceful stop");
+    EXPECT_EQ(runner.Record(), 2);
+    EXPECT_EQ(runner.Pass(), 1u);
+}
+
+TEST(ReplayRunner, AnAbortEndsALongPauseAndNothingMoreGoesOut) {
+    uint8_t buffer[64];
+    CxMemFile stream(buffer, 64);
+    ASSERT_TRUE(WriteReplayStream(stream, 60000, kRows));
+    GateClock clock;
+    clock.gated = false;
+    ClockedDriver driver;
+    std::atomic<int> finished{0};
+    ReplayRunner runner(clock);
+    ASSERT_TRUE(runner.Start(&driver, stream, {}, [&] { ++finished; }));
+    ASSERT_TRUE(WaitFor([&] { return clock.waiting == 1; }));
+    runner.RequestStop();
+    auto abort = std::async(std::launch::async, [&] { runner.Abort(); });
+    ASSERT_EQ(abort.wait_for(10s), std::future_status::ready) << "the pause was not interrupted";
+    EXPECT_FALSE(runner.Running());
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(driver.Sent(), 0u);
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <cstring>
+#include <thread>
+
+#include "commandlist/CommandListFile.h"
+#include "stream/CxIOFile.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -22,7 +28,14 @@ std::vector<std::string> RowTexts(const CommandListModel& model, int row) {
     return texts;
 }
 
-TEST(CommandListModel, RowsShowTheirExactTexts) {
+std::vector<std::string> Cells(const CommandListModel& model, int row) {
+    const CommandRowTexts r = model.Row(row);
+    return {r.id, r.message, r.size, r.interval};
+}
+
+// The texts are made from the records when asked for; saving reads them back
+// and a load shows them again unchanged.
+TEST(CommandListModel, RowsShowTheirExactTextsThroughSaveAndLoad) {
     struct Case {
         const char* what;
         CommandRecord record;
@@ -37,17 +50,84 @@ TEST(CommandListModel, RowsShowTheirExactTexts) {
         {"an interval of 2^31 or more reads as negative",
          Record(0x80000000u, {1}, 1),
          {"3", "01", "1", "-2147483648"}},
+        {"a size past 8 shows 8 bytes",
+         Record(7, {0, 1, 2, 3, 4, 5, 6, 0x0a}, 100),
+         {"4", "00 01 02 03 04 05 06 0a", "100", "7"}},
     };
     CommandListModel model;
+    std::vector<CommandRecord> saved;
     for (const Case& c : cases) {
-        model.AppendRecord(c.record);
+        ASSERT_TRUE(model.AppendRecord(c.record));
     }
+    model.Flush();
+    ASSERT_EQ(model.rowCount(), 5);
     for (int row = 0; row < model.rowCount(); ++row) {
-        EXPECT_EQ(RowTexts(model, row), cases[row].texts) << cases[row].what;
+        const Case& c = cases[row];
+        EXPECT_EQ(RowTexts(model, row), c.texts) << c.what;
+        EXPECT_EQ(Cells(model, row), c.texts) << c.what;
+        EXPECT_EQ(model.ItemText(row, CommandListModel::ColumnMessage), c.texts[1]) << c.what;
+        const CommandRowTexts t = model.Row(row);
+        const CommandRecord fromTexts =
+            RecordFromRow(t.message.c_str(), t.size.c_str(), t.interval.c_str());
+        saved.push_back(model.RowRecord(row));
+        EXPECT_EQ(std::memcmp(&saved.back(), &fromTexts, sizeof fromTexts), 0) << c.what;
+    }
+
+    TempDir dir;
+    CxIOFile file;
+    CommandListHeader header{{0, 0, 5, 3, 0, 0}, {0, 0, 1}, 32, 0, 0};
+    ASSERT_TRUE(SaveCommandList(file, dir.File(kCommandListFileName), header, saved));
+    std::vector<CommandRecord> records;
+    ASSERT_TRUE(LoadCommandList(file, dir.File(kCommandListFileName), header, records));
+    CommandListModel loaded;
+    EXPECT_EQ(loaded.AppendRecords(records), 5);
+    ASSERT_EQ(loaded.rowCount(), 5) << "a load is shown at once";
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(RowTexts(loaded, row), cases[row].texts) << cases[row].what;
     }
     model.Clear();
     model.AppendRecord(cases[0].record);
-    EXPECT_EQ(RowTexts(model, 0)[0], "0") << "numbering restarts after Clear";
+    EXPECT_EQ(model.Row(0).id, "0") << "numbering restarts after Clear";
+    EXPECT_EQ(model.Row(1).id, "") << "nothing outside the list";
+}
+
+TEST(CommandListModel, OneAppendPerTurnForViewsAndARowLimit) {
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    int argc = 1;
+    QCoreApplication app(argc, argv);
+    CommandListModel model;
+    std::vector<std::pair<int, int>> inserted;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) {
+                         inserted.emplace_back(first, last);
+                         EXPECT_EQ(model.rowCount(), last + 1);
+                     });
+    for (int row = 0; row < 3; ++row) {
+        model.AppendRecord(Record(0, {1}, 1));
+    }
+    EXPECT_EQ(model.Count(), 3) << "the rows are there for saving at once";
+    EXPECT_EQ(model.rowCount(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{0, 2}}));
+
+    std::thread log([&model] {
+        for (uint32_t row = 0; row < 1000; ++row) {
+            model.PostRecord(Record(row, {1}, 1));
+        }
+    });
+    log.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inserted.back(), std::make_pair(3, 1002)) << "a burst from the log, in one";
+    EXPECT_EQ(model.Row(1002).interval, "999");
+
+    const std::vector<CommandRecord> many(kMaxCommandListRows, Record(5, {2}, 1));
+    EXPECT_EQ(model.AppendRecords(many), kMaxCommandListRows - 1003);
+    EXPECT_FALSE(model.AppendRecord(Record(0, {1}, 1)));
+    EXPECT_EQ(model.AppendRecords(many), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.rowCount(), kMaxCommandListRows);
+    EXPECT_EQ(inserted.back(), std::make_pair(1003, kMaxCommandListRows - 1));
 }
 
 }  // namespace
