@@ -52,7 +52,9 @@ CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(ColDescription, QHeaderView::Stretch);
 
     m_com = new CComPortCombo(this, [this] { FillComLabels(); });
     for (unsigned port : kPortNumbers) {
@@ -143,7 +145,6 @@ void CPortsDlg::FillTable() {
             m_table->selectRow(row);
         }
     }
-    m_table->resizeColumnsToContents();
     if (m_devices.empty()) {
         m_status->setText(QString::fromLatin1(kNoDevices));
     } else if (m_status->text() == QString::fromLatin1(kNoDevices)) {
