@@ -67,8 +67,9 @@ void COrvaneDlg::RunFunctionButton(int id) {
     if (!m_pPtz || !SendFunctionCommand(*m_pPtz, *button, m_cbPresetId->currentIndex())) {
         return;
     }
-    RecordLastCommand(m_pPtz.get());
-    AppendCommandItem(g_LastCmd.Load());
+    if (RecordLastCommand(m_pPtz.get())) {
+        AppendCommandItem(g_LastCmd.Load());
+    }
 }
 
 void COrvaneDlg::OnPreset() {
@@ -115,6 +116,7 @@ void COrvaneDlg::OnSend() {
         return;
     }
     m_pPtz->ManualAction(bytes[0], bytes[1], bytes[2], bytes[3]);
-    RecordLastCommand(m_pPtz.get());
-    AppendCommandItem(g_LastCmd.Load());
+    if (RecordLastCommand(m_pPtz.get())) {
+        AppendCommandItem(g_LastCmd.Load());
+    }
 }

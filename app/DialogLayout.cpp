@@ -11,6 +11,7 @@
 #include <array>
 #include <limits>
 
+#include "app/ComPortCombo.h"
 #include "app/DialogUnits.h"
 #include "app/OrvaneDlg.h"
 #include "console/CommandListModel.h"
@@ -123,7 +124,8 @@ void COrvaneDlg::BuildTemplate() {
     // Left column.
     AddGroup("Configure COM", 7, 7, 150, 118);
     AddStatic("COM", 15, 22, 46, 8);
-    m_cbComPort = combo(IDC_COMBO_COM, 65, 20, 84);
+    m_cbComPort = AddControl(IDC_COMBO_COM, new CComPortCombo(this, [this] { RefreshComLabels(); }),
+                             65, 20, 84, 14);
     AddStatic("BaudRate", 15, 40, 46, 8);
     m_cbBaudRate = combo(IDC_COMBO_BAUDRATE, 65, 38, 84);
     AddStatic("Data Bit", 15, 58, 46, 8);
@@ -132,6 +134,7 @@ void COrvaneDlg::BuildTemplate() {
     m_cbStopBit = combo(IDC_COMBO_STOPBIT, 65, 74, 84);
     AddStatic("Parity Bit", 15, 94, 46, 8);
     m_cbParity = combo(IDC_COMBO_PARITY, 65, 92, 84);
+    button(IDC_BTN_PORTS, "Ports...", 15, 108, 50, 14);
     button(IDC_BTN_OPENPORT, "Open", 99, 108, 50, 14);
 
     AddGroup("RS485 Configure", 7, 130, 150, 50);
@@ -189,6 +192,7 @@ void COrvaneDlg::ConnectHandlers() {
     clicked(IDC_BTN_AUTOSTART, &COrvaneDlg::OnAutoStart);
     clicked(IDC_BTN_BROWSE, &COrvaneDlg::OnBrowse);
     clicked(IDC_BTN_OPENPORT, &COrvaneDlg::OnOpenPort);
+    clicked(IDC_BTN_PORTS, &COrvaneDlg::OnPorts);
     clicked(IDC_BTN_PRESET, &COrvaneDlg::OnPreset);
     clicked(IDC_BTN_SAVE, &COrvaneDlg::OnSave);
     clicked(IDC_BTN_SEND, &COrvaneDlg::OnSend);

@@ -12,12 +12,15 @@
 #include <thread>
 #include <vector>
 
+#include "app/PortDiscovery.h"
 #include "app/Prompter.h"
 #include "commandlist/CommandRecord.h"
 #include "commandlist/Replay.h"
 #include "commandlist/SelectionTables.h"
 
+class CComPortCombo;
 class CommandListModel;
+class CPortsDlg;
 class CSerialPort;
 class CxIOFile;
 class CxMemFile;
@@ -68,6 +71,8 @@ public:
     void SetCreationHook(CreationHook hook) { m_creationHook = std::move(hook); }
     // The replay thread's pause; null restores the real sleep.
     void SetReplaySleep(ReplaySleep sleep) { m_replaySleep = sleep; }
+    // Where the serial devices are listed from (not owned); null: the system.
+    void SetPortDiscovery(IPortDiscovery* discovery) { m_pDiscovery = discovery; }
 
     // Initialises the dialog once and shows it without blocking.
     void Create();
@@ -89,6 +94,7 @@ public:
 public slots:
     void OnSysCommand(uint32_t id);
     void OnOpenPort();
+    void OnPorts();
     void OnSelchangePtzAddress();
     void OnSelchangePtzModel();
     void OnSelchangeBaudRate();
@@ -156,6 +162,13 @@ private:
     void RecreatePtzDriver();
     // Closes the port and opens it with the current selections, no message.
     void ReopenPort();
+    // Opens the port with the current selections; false when refused.
+    bool OpenSelectedPort();
+    // Posted by the port's thread when the device went away under it.
+    void OnLineLost();
+    IPortDiscovery& Discovery();
+    // Each COM entry says where it leads now.
+    void RefreshComLabels();
 
     // Command panel (CommandPanel.cpp).
     void StyleCommandList();
@@ -189,7 +202,7 @@ private:
     QComboBox* m_cbParity = nullptr;
     QComboBox* m_cbDataBit = nullptr;
     QComboBox* m_cbBaudRate = nullptr;
-    QComboBox* m_cbComPort = nullptr;
+    CComPortCombo* m_cbComPort = nullptr;
     QString m_strConfigPath;
     QString m_strHexCommand;
     uint32_t m_nCmdInterval;
@@ -207,6 +220,9 @@ private:
     IPrompter* m_prompter;
     CreationHook m_creationHook;
     ReplaySleep m_replaySleep = nullptr;
+    std::unique_ptr<IPortDiscovery> m_ownDiscovery;
+    IPortDiscovery* m_pDiscovery = nullptr;
+    CPortsDlg* m_pPortsDlg = nullptr;
     std::vector<CommandRecord> m_replayRecords;  // kept to reuse its storage
     bool m_initialised = false;
 };

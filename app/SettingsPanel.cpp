@@ -1,10 +1,13 @@
 // The settings panel: the line and PTZ combos, the port, the driver they name
-// and the control rate.
+// and the control rate; the ports dialog and a line lost under an open port.
 
 #include <QComboBox>
 #include <new>
 
+#include "app/ComPortCombo.h"
 #include "app/OrvaneDlg.h"
+#include "app/PortsDlg.h"
+#include "app/QtPortDiscovery.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
 #include "ptz/PelcoD.h"
@@ -14,6 +17,11 @@
 namespace {
 
 constexpr char kMessageCaption[] = "Message";
+constexpr char kOpenFailed[] = "Serial Port Open Failed!";
+constexpr char kNoSelection[] = "Choose a COM port and every line setting first.";
+constexpr char kLineLost[] =
+    "Serial Line Lost!\n\nThe serial device went away (unplugged, switched off or its "
+    "program ended), so the port is closed. Plug it back in and press Open.";
 
 void IgnoreReceived(uint8_t*, uint32_t) {}
 
@@ -49,6 +57,7 @@ void COrvaneDlg::FillSelectionLists() {
     for (int n = 0; n < kPresetCount; ++n) {
         m_cbPresetId->addItem(QString::number(n));
     }
+    RefreshComLabels();
     ApplySelections(PanelSelection{{kDefaultComIndex, kDefaultBaudIndex, kDefaultParityIndex,
                                     kDefaultDataBitIndex, kDefaultStopBitIndex},
                                    kDefaultModelIndex,
@@ -108,13 +117,21 @@ void COrvaneDlg::RecreatePtzDriver() {
     SetDriver(CreatePtzDriver(selection.model, selection.address));
 }
 
+bool COrvaneDlg::OpenSelectedPort() {
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    if (!line) {
+        return false;
+    }
+    // The port's thread only posts: closing happens here, on the dialog's thread.
+    m_pSerialPort->SetLineLostCallback(
+        [this] { QMetaObject::invokeMethod(this, &COrvaneDlg::OnLineLost, Qt::QueuedConnection); });
+    return m_pSerialPort->OpenComm(&IgnoreReceived, line->portNumber, line->baudRate, line->parity,
+                                   line->dataBits, line->stopBits) != 0;
+}
+
 void COrvaneDlg::ReopenPort() {
     m_pSerialPort->CloseComm();
-    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
-    m_bPortOpen = line && m_pSerialPort->OpenComm(&IgnoreReceived, line->portNumber, line->baudRate,
-                                                  line->parity, line->dataBits, line->stopBits) != 0
-                      ? 1
-                      : 0;
+    m_bPortOpen = OpenSelectedPort() ? 1 : 0;
     EnableControls(kPortGroup, m_bPortOpen != 0);
     SetDlgItemText(IDC_BTN_OPENPORT, m_bPortOpen ? "Close" : "Open");
 }
@@ -134,10 +151,13 @@ void COrvaneDlg::OnOpenPort() {
         return;
     }
     // A missing selection is refused like a port that cannot be opened.
-    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
-    if (!line || m_pSerialPort->OpenComm(&IgnoreReceived, line->portNumber, line->baudRate,
-                                         line->parity, line->dataBits, line->stopBits) == 0) {
-        m_prompter->Message("Serial Port Open Failed!", kMessageCaption, PromptIcon::Information);
+    if (!OpenSelectedPort()) {
+        const bool chosen = PortSettingsFor(ReadSelections().port).has_value();
+        const std::string why =
+            chosen ? DescribeOpenFailure(m_pSerialPort->LastOpenFailure()) : kNoSelection;
+        m_prompter->Message(std::string(kOpenFailed) + "\n\n" + why, kMessageCaption,
+                            PromptIcon::Information);
+        RefreshComLabels();
         return;
     }
     m_bPortOpen = 1;
@@ -179,4 +199,50 @@ void COrvaneDlg::OnSelchangeBaudRate() {
 void COrvaneDlg::OnChangeCtrlRate() {
     UpdateData(true);
     PublishCtrlRate();
+}
+
+// ---- ports and the lost line -----------------------------------------------
+
+IPortDiscovery& COrvaneDlg::Discovery() {
+    if (m_pDiscovery == nullptr) {
+        m_ownDiscovery = std::make_unique<QtPortDiscovery>();
+        m_pDiscovery = m_ownDiscovery.get();
+    }
+    return *m_pDiscovery;
+}
+
+// The entries keep their order, so index i stays COM(i+1) as the list file
+// stores it.
+void COrvaneDlg::RefreshComLabels() {
+    const std::vector<SerialDeviceInfo> devices = Discovery().List();
+    for (int i = 0; i < m_cbComPort->count() && i < static_cast<int>(kPortNumbers.size()); ++i) {
+        m_cbComPort->setItemText(
+            i, QString::fromStdString(ComPortLabel(kPortNumbers[static_cast<size_t>(i)], devices)));
+    }
+    m_cbComPort->FitListToEntries();
+}
+
+void COrvaneDlg::OnPorts() {
+    if (m_pPortsDlg == nullptr) {
+        m_pPortsDlg = new CPortsDlg(Discovery(), this);
+        connect(m_pPortsDlg, &CPortsDlg::BindingsChanged, this, &COrvaneDlg::RefreshComLabels);
+    }
+    m_pPortsDlg->SetComIndex(m_cbComPort->currentIndex());
+    m_pPortsDlg->show();
+    m_pPortsDlg->raise();
+    m_pPortsDlg->activateWindow();
+}
+
+void COrvaneDlg::OnLineLost() {
+    // A notice from a line that has been closed or opened again since is stale.
+    if (!m_pSerialPort || !m_bPortOpen || !m_pSerialPort->IsLineLost()) {
+        return;
+    }
+    StopAutoThread();
+    m_pSerialPort->CloseComm();
+    m_bPortOpen = 0;
+    EnableControls(kPortGroup, false);
+    SetDlgItemText(IDC_BTN_OPENPORT, "Open");
+    RefreshComLabels();
+    m_prompter->Message(kLineLost, kMessageCaption, PromptIcon::Warning);
 }

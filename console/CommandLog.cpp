@@ -4,9 +4,9 @@
 #include "platform/TickCount.h"
 #include "ptz/PtzBase.h"
 
-void RecordLastCommand(PtzBase* driver) {
-    if (driver == nullptr) {
-        return;
+bool RecordLastCommand(PtzBase* driver) {
+    if (driver == nullptr || driver->LastFrameRefused()) {
+        return false;
     }
     CommandRecord record = g_LastCmd.Load();
     const uint32_t last = g_pLastCmdTick != nullptr ? *g_pLastCmdTick : 0;
@@ -21,6 +21,7 @@ void RecordLastCommand(PtzBase* driver) {
         record.dwSize = size;
     }
     g_LastCmd.Store(record);
+    return true;
 }
 
 void LogThreadProc(const std::atomic<int>& run, Semaphore& semaphore, const LogAppend& append) {

@@ -13,8 +13,10 @@ class Semaphore;
 // Fills g_LastCmd from the driver's last frame: the interval since the
 // previous command (0 when there was none), then a new stamp in
 // *g_pLastCmdTick. A frame longer than eight bytes is not copied: the size
-// stays 8 and the bytes stay those of the previous record.
-void RecordLastCommand(PtzBase* driver);
+// stays 8 and the bytes stay those of the previous record. Returns false, and
+// changes nothing, without a driver or when its port refused the frame: what
+// never went out is not listed.
+bool RecordLastCommand(PtzBase* driver);
 
 inline constexpr uint32_t kLogWaitMs = 40;
 inline constexpr uint32_t kLogIdleSleepMs = 40;

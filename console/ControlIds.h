@@ -62,3 +62,5 @@ inline constexpr int IDC_BTN_HOME = 1042;
 inline constexpr int IDC_BTN_DELETE = 1043;
 inline constexpr int IDC_BTN_CLRAUX = 1044;
 inline constexpr int IDC_BTN_SETAUX = 1045;
+// Opens the ports dialog; in no enable group, as binding never touches an open port.
+inline constexpr int IDC_BTN_PORTS = 1046;

@@ -42,8 +42,7 @@ bool SendHoldStart(PtzBase& driver, int code) {
 // The record is complete before the wake-up, so the log thread lists this
 // command and not the previous one.
 void HandOverToLog() {
-    RecordLastCommand(g_pPtz);
-    if (g_hMsgSemaphore != nullptr) {
+    if (RecordLastCommand(g_pPtz) && g_hMsgSemaphore != nullptr) {
         g_hMsgSemaphore->Release();
     }
 }

@@ -19,9 +19,8 @@ int PtzBase::CopyBuffer(uint8_t* dest, uint32_t& size) const {
 }
 
 void PtzBase::SendFrame() {
-    // The port queues the bytes for its monitor thread; whether it took them
-    // (a closed port does not) is not the driver's concern.
-    if (m_pSerialPort != nullptr) {
-        m_pSerialPort->SendBytes(m_Buffer, m_nBufferLen);
-    }
+    // The port queues the bytes for its monitor thread; a closed port or a
+    // lost line does not take them, which the log needs to know.
+    m_bLastRefused =
+        m_pSerialPort != nullptr && m_pSerialPort->SendBytes(m_Buffer, m_nBufferLen) == 0;
 }

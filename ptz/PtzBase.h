@@ -51,6 +51,9 @@ public:
 
     const uint8_t* Buffer() const { return m_Buffer; }
     uint32_t BufferLen() const { return m_nBufferLen; }
+    // The port did not take the last frame (closed, or its line was lost), so
+    // it must not be listed as sent. A driver without a port refuses nothing.
+    bool LastFrameRefused() const { return m_bLastRefused; }
 
 protected:
     // Queues the first m_nBufferLen bytes of m_Buffer when a port is set.
@@ -61,4 +64,5 @@ protected:
     CSerialPort* m_pSerialPort;  // not owned
     uint32_t m_nDeviceType;
     uint32_t m_nAddress;
+    bool m_bLastRefused = false;
 };

@@ -42,23 +42,28 @@ TEST(SettingsPanel, OpenAndCloseWithTheirMessages) {
     }
 }
 
-TEST(SettingsPanel, AFailedOrRefusedOpenChangesNothing) {
+// The message keeps its first line and says why under it.
+TEST(SettingsPanel, AFailedOrRefusedOpenSaysWhyAndChangesNothing) {
     struct Case {
         const char* what;
         bool linkCom1;
-        int emptyCombo;  // a combo left without a selection, or 0
+        int emptyCombo;      // a combo left without a selection, or 0
+        const char* reason;  // the start of the message's second paragraph
     };
-    const Case cases[] = {{"no such device", false, 0},
-                          {"no data bit selection", true, IDC_COMBO_DATABIT},
-                          {"no COM selection", true, IDC_COMBO_COM}};
+    const Case cases[] = {{"a link to nothing", false, 0, "COM1 leads to "},
+                          {"no data bit selection", true, IDC_COMBO_DATABIT, "Choose a COM port"},
+                          {"no COM selection", true, IDC_COMBO_COM, "Choose a COM port"}};
     for (const Case& c : cases) {
         DialogHarness h(c.linkCom1 ? DialogOptions() : DialogOptions::NoDevice());
         if (c.emptyCombo != 0) {
             h.Combo(c.emptyCombo)->setCurrentIndex(-1);
         }
         EXPECT_FALSE(h.OpenPort()) << c.what;
-        EXPECT_EQ(h.prompter().Texts(), std::vector<std::string>{"Serial Port Open Failed!"})
-            << c.what;
+        ASSERT_EQ(h.prompter().messages.size(), 1u) << c.what;
+        EXPECT_EQ(h.prompter().messages[0].text.rfind(
+                      std::string("Serial Port Open Failed!\n\n") + c.reason, 0),
+                  0u)
+            << h.prompter().messages[0].text;
         EXPECT_EQ(h.prompter().messages.back().caption, "Message");
         EXPECT_EQ(h.Button(IDC_BTN_OPENPORT)->text(), "Open") << c.what;
         EXPECT_TRUE(PortGroupEnabled(h, false)) << c.what;

@@ -130,6 +130,7 @@ DialogHarness::DialogHarness(DialogOptions options) {
     m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
     m_dlg->SetCreationHook(options.hook);
     m_dlg->SetReplaySleep(options.replaySleep);
+    m_dlg->SetPortDiscovery(&m_discovery);
     m_dlg->Create();
 }
 

@@ -17,6 +17,7 @@
 #include "tests/support/DialogProbe.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
+#include "tests/support/ScriptedPortDiscovery.h"
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -89,8 +90,8 @@ struct DialogOptions {
     static DialogOptions WithReplaySleep(ReplaySleep sleep);
 };
 
-// The main dialog, initialised and shown offscreen, with a pty behind "COM1"
-// and a scripted prompter.
+// The main dialog, initialised and shown offscreen, with a pty behind "COM1",
+// a scripted prompter and a scripted list of serial devices (empty at first).
 class DialogHarness {
 public:
     explicit DialogHarness(DialogOptions options = {});
@@ -103,6 +104,7 @@ public:
     ScriptedPrompter& prompter() { return m_prompter; }
     PtyPair& pty() { return m_pty; }
     ScopedPortMap& ports() { return m_ports; }
+    ScriptedPortDiscovery& discovery() { return m_discovery; }
 
     QWidget* Item(int id) const;
     QPushButton* Button(int id) const;
@@ -135,5 +137,6 @@ private:
     ScopedPortMap m_ports;
     PtyPair m_pty;
     ScriptedPrompter m_prompter;
+    ScriptedPortDiscovery m_discovery;
     std::unique_ptr<COrvaneDlg> m_dlg;
 };

@@ -5,6 +5,7 @@
 
 #include "app/OrvaneDlg.h"
 
+class CPortsDlg;
 class CSerialPort;
 class CxIOFile;
 class CxMemFile;
@@ -32,6 +33,8 @@ public:
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
     QTableView* ListView() const { return m_dlg.m_listCommands; }
+    // The ports dialog once "Ports..." made it, else null.
+    CPortsDlg* PortsDialog() const { return m_dlg.m_pPortsDlg; }
     uint32_t CtrlRate() const { return m_dlg.m_nCtrlRate; }
     void SetConfigPath(const QString& path) { m_dlg.m_strConfigPath = path; }
 

@@ -1,0 +1,93 @@
+#include "app/PortDiscovery.h"
+
+#include <filesystem>
+
+#include "commandlist/SelectionTables.h"
+#include "platform/PortMap.h"
+#include "platform/PortName.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Empty when the path leads nowhere, so two dangling paths never match.
+std::string Canonical(const std::string& path) {
+    std::error_code ec;
+    const fs::path resolved = fs::canonical(path, ec);
+    return ec ? std::string() : resolved.string();
+}
+
+std::string DeviceText(const SerialDeviceInfo& d) {
+    if (d.description.empty()) {
+        return d.systemPath;
+    }
+    return d.serialNumber.empty() ? d.description : d.description + " (" + d.serialNumber + ")";
+}
+
+// What an existing path leads to: the enumerated device's own words when it
+// is one of them, the path otherwise (a pty, a port the system does not list).
+std::string Describe(const std::string& path, const std::string& shown,
+                     const std::vector<SerialDeviceInfo>& devices) {
+    const std::string real = Canonical(path);
+    for (const SerialDeviceInfo& d : devices) {
+        if (!real.empty() && Canonical(d.systemPath) == real) {
+            return DeviceText(d);
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+std::string FindByIdLink(const std::string& device, const std::string& folder) {
+    const std::string real = Canonical(device);
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (real.empty() || ec) {
+        return std::string();
+    }
+    for (const fs::directory_entry& entry : it) {
+        if (entry.is_symlink(ec) && Canonical(entry.path().string()) == real) {
+            return entry.path().string();
+        }
+    }
+    return std::string();
+}
+
+std::string BindingPathFor(const SerialDeviceInfo& device) {
+    return device.byIdPath.empty() ? device.systemPath : device.byIdPath;
+}
+
+std::string ComPortLabel(unsigned portNumber, const std::vector<SerialDeviceInfo>& devices) {
+    const std::string com = "COM" + std::to_string(portNumber) + " - ";
+    const PortBinding binding = ReadPortBinding(portNumber);
+    if (binding.linked) {
+        if (binding.StaleDomeLink()) {
+            return com + "stale link of a stopped virtual dome";
+        }
+        if (binding.domePid != 0) {
+            return com + "virtual dome on " + binding.target;
+        }
+        if (!binding.targetExists) {
+            return com + "nothing at " + binding.target;
+        }
+        return com + Describe(binding.link, binding.target, devices);
+    }
+    const std::string fallback = ResolveComPort(portNumber);
+    std::error_code ec;
+    if (fallback.empty() || !fs::exists(fallback, ec)) {
+        return com + "not mapped";
+    }
+    return com + Describe(fallback, fallback, devices);
+}
+
+std::string PortsLeadingTo(const SerialDeviceInfo& device) {
+    const std::string real = Canonical(device.systemPath);
+    std::string ports;
+    for (unsigned n : kPortNumbers) {
+        if (!real.empty() && Canonical(ResolveComPort(n)) == real) {
+            ports += (ports.empty() ? "COM" : ", COM") + std::to_string(n);
+        }
+    }
+    return ports;
+}

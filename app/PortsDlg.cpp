@@ -1,0 +1,208 @@
+#include "app/PortsDlg.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/ComPortCombo.h"
+#include "commandlist/SelectionTables.h"
+#include "platform/PortMap.h"
+
+namespace {
+
+constexpr char kIntro[] =
+    "Serial devices on this computer. Select one and bind it to a COM port: the port map then "
+    "leads that COM port to the device, by its /dev/serial/by-id/ name when it has one, which "
+    "stays the same when the adapter is plugged in again. A binding is used from the next Open.";
+constexpr char kNoDevices[] =
+    "No serial devices found. Plug the adapter in; this list is read again every few seconds.";
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString Ids(const SerialDeviceInfo& d) {
+    if (!d.isUsb) {
+        return QString();
+    }
+    return QStringLiteral("%1:%2")
+        .arg(d.vendorId, 4, 16, QLatin1Char('0'))
+        .arg(d.productId, 4, 16, QLatin1Char('0'));
+}
+
+}  // namespace
+
+CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
+    : QDialog(parent), m_discovery(discovery) {
+    setWindowTitle(QStringLiteral("Serial Ports"));
+    auto* intro = new QLabel(QString::fromLatin1(kIntro), this);
+    intro->setWordWrap(true);
+
+    m_table = new QTableWidget(0, ColCount, this);
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Device"), QStringLiteral("Description"),
+                                        QStringLiteral("Manufacturer"), QStringLiteral("Serial"),
+                                        QStringLiteral("VID:PID"), QStringLiteral("Bound to")});
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(ColDescription, QHeaderView::Stretch);
+
+    m_com = new CComPortCombo(this, [this] { FillComLabels(); });
+    for (unsigned port : kPortNumbers) {
+        m_com->addItem(QStringLiteral("COM%1").arg(port));
+    }
+    m_bind = new QPushButton(QStringLiteral("Bind"), this);
+    m_unbind = new QPushButton(QStringLiteral("Remove binding"), this);
+    for (QPushButton* b : {m_bind, m_unbind}) {
+        b->setAutoDefault(false);
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("COM port:"), this));
+    row->addWidget(m_com, 1);
+    row->addWidget(m_bind);
+    row->addWidget(m_unbind);
+
+    m_status = new QLabel(this);
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(row);
+    layout->addWidget(m_status);
+    layout->addWidget(buttons);
+    resize(760, 360);
+
+    m_timer = new QTimer(this);
+    m_timer->setInterval(kRefreshMs);
+    connect(m_timer, &QTimer::timeout, this, &CPortsDlg::Refresh);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_bind, &QPushButton::clicked, this, &CPortsDlg::OnBind);
+    connect(m_unbind, &QPushButton::clicked, this, &CPortsDlg::OnUnbind);
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, &CPortsDlg::UpdateButtons);
+    connect(m_com, &QComboBox::currentIndexChanged, this, &CPortsDlg::UpdateButtons);
+}
+
+void CPortsDlg::SetComIndex(int index) {
+    if (index >= 0 && index < m_com->count()) {
+        m_com->setCurrentIndex(index);
+    }
+}
+
+void CPortsDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Refresh();
+    m_timer->start();
+}
+
+void CPortsDlg::hideEvent(QHideEvent* event) {
+    m_timer->stop();
+    QDialog::hideEvent(event);
+}
+
+void CPortsDlg::Refresh() {
+    m_devices = m_discovery.List();
+    FillTable();
+    FillComLabels();
+    UpdateButtons();
+}
+
+// The selection follows its device across a refresh, so the list changing
+// under the operator never moves it to another one.
+void CPortsDlg::FillTable() {
+    QString selected;
+    if (const QTableWidgetItem* item = m_table->item(m_table->currentRow(), ColDevice);
+        item != nullptr && item->isSelected()) {
+        selected = item->text();
+    }
+    m_table->setRowCount(0);
+    m_table->setRowCount(static_cast<int>(m_devices.size()));
+    for (int row = 0; row < static_cast<int>(m_devices.size()); ++row) {
+        const SerialDeviceInfo& d = m_devices[static_cast<size_t>(row)];
+        const QString cells[ColCount] = {Text(d.systemPath),
+                                         Text(d.description),
+                                         Text(d.manufacturer),
+                                         Text(d.serialNumber),
+                                         Ids(d),
+                                         Text(PortsLeadingTo(d))};
+        for (int column = 0; column < ColCount; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setToolTip(Text(BindingPathFor(d)));
+            m_table->setItem(row, column, item);
+        }
+        if (cells[ColDevice] == selected) {
+            m_table->selectRow(row);
+        }
+    }
+    if (m_devices.empty()) {
+        m_status->setText(QString::fromLatin1(kNoDevices));
+    } else if (m_status->text() == QString::fromLatin1(kNoDevices)) {
+        m_status->clear();
+    }
+}
+
+void CPortsDlg::FillComLabels() {
+    for (int i = 0; i < m_com->count() && i < static_cast<int>(kPortNumbers.size()); ++i) {
+        m_com->setItemText(i, Text(ComPortLabel(kPortNumbers[static_cast<size_t>(i)], m_devices)));
+    }
+    m_com->FitListToEntries();
+}
+
+unsigned CPortsDlg::SelectedPort() const {
+    const int index = m_com->currentIndex();
+    return index >= 0 && index < static_cast<int>(kPortNumbers.size())
+               ? kPortNumbers[static_cast<size_t>(index)]
+               : 0;
+}
+
+void CPortsDlg::UpdateButtons() {
+    const int row = m_table->currentRow();
+    const bool deviceChosen =
+        row >= 0 && row < static_cast<int>(m_devices.size()) && !m_table->selectedItems().isEmpty();
+    m_bind->setEnabled(deviceChosen && SelectedPort() != 0);
+    m_unbind->setEnabled(SelectedPort() != 0 && ReadPortBinding(SelectedPort()).linked);
+}
+
+void CPortsDlg::OnBind() {
+    const int row = m_table->currentRow();
+    const unsigned port = SelectedPort();
+    if (row < 0 || row >= static_cast<int>(m_devices.size()) || port == 0) {
+        return;
+    }
+    const std::string path = BindingPathFor(m_devices[static_cast<size_t>(row)]);
+    std::string error;
+    if (BindPort(port, path, error)) {
+        m_status->setText(QStringLiteral("COM%1 now leads to %2.").arg(port).arg(Text(path)));
+    } else {
+        m_status->setText(QStringLiteral("COM%1 was not bound: %2.").arg(port).arg(Text(error)));
+    }
+    Refresh();
+    emit BindingsChanged();
+}
+
+void CPortsDlg::OnUnbind() {
+    const unsigned port = SelectedPort();
+    std::string error;
+    if (port == 0) {
+        return;
+    }
+    if (UnbindPort(port, error)) {
+        m_status->setText(QStringLiteral("COM%1's binding is removed.").arg(port));
+    } else {
+        m_status->setText(
+            QStringLiteral("COM%1's binding was not removed: %2.").arg(port).arg(Text(error)));
+    }
+    Refresh();
+    emit BindingsChanged();
+}

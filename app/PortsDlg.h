@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "app/PortDiscovery.h"
+
+class CComPortCombo;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+// "Ports...": the serial devices present, and binding one of them to a COM
+// port (the COMn link of the port map) or removing a binding. The list is
+// read again when the dialog is shown and every few seconds while it is, so
+// an adapter plugged in meanwhile appears.
+class CPortsDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kRefreshMs = 3000;
+    enum Column {
+        ColDevice,
+        ColDescription,
+        ColManufacturer,
+        ColSerial,
+        ColIds,
+        ColPorts,
+        ColCount
+    };
+
+    CPortsDlg(IPortDiscovery& discovery, QWidget* parent);
+
+    // Which COM port the bind and remove buttons act on (0 = COM1).
+    void SetComIndex(int index);
+    void Refresh();
+    void OnBind();
+    void OnUnbind();
+
+    // The controls, for tests.
+    QTableWidget* DeviceTable() const { return m_table; }
+    CComPortCombo* ComCombo() const { return m_com; }
+    QPushButton* BindButton() const { return m_bind; }
+    QPushButton* UnbindButton() const { return m_unbind; }
+    QLabel* Status() const { return m_status; }
+    const QTimer* RefreshTimer() const { return m_timer; }
+
+signals:
+    // A binding was made or removed: the COM labels are out of date.
+    void BindingsChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void FillTable();
+    void FillComLabels();
+    void UpdateButtons();
+    unsigned SelectedPort() const;
+
+    IPortDiscovery& m_discovery;
+    std::vector<SerialDeviceInfo> m_devices;
+    QTableWidget* m_table = nullptr;
+    CComPortCombo* m_com = nullptr;
+    QPushButton* m_bind = nullptr;
+    QPushButton* m_unbind = nullptr;
+    QLabel* m_status = nullptr;
+    QTimer* m_timer = nullptr;
+};

@@ -1,0 +1,150 @@
+// Finding and binding serial devices from the dialog, and the COM entries
+// saying where each port leads.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "app/ComPortCombo.h"
+#include "app/PortsDlg.h"
+#include "console/ControlIds.h"
+#include "platform/PortMap.h"
+#include "tests/support/DialogHarness.h"
+
+namespace {
+
+// A USB adapter standing on a pty, with its by-id link in a folder of its own.
+struct FakeAdapter {
+    PtyPair pty;
+    TempDir byId;
+    SerialDeviceInfo info;
+
+    FakeAdapter() {
+        const std::string link = byId.File("usb-FTDI_FT232R_USB_UART_A10K3Q-if00-port0");
+        symlink(pty.slavePath().c_str(), link.c_str());
+        info = {pty.slavePath(),
+                FindByIdLink(pty.slavePath(), byId.path()),
+                "FT232R USB UART",
+                "FTDI",
+                "A10K3Q",
+                0x0403,
+                0x6001,
+                true};
+    }
+};
+
+std::string Fallback(unsigned port) {
+    const std::string tty = "/dev/ttyS" + std::to_string(port - 1);
+    return std::filesystem::exists(tty) ? tty : "not mapped";
+}
+
+TEST(PortLabels, EachComEntrySaysWhereItLeads) {
+    ScopedPortMap ports;
+    FakeAdapter usb;
+    ASSERT_EQ(usb.info.byIdPath, usb.byId.File("usb-FTDI_FT232R_USB_UART_A10K3Q-if00-port0"));
+    EXPECT_EQ(FindByIdLink("/dev/null", usb.byId.path()), "");
+    PtyPair plain;
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    std::string error;
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        unsigned port;
+        std::string label;
+    } cases[] = {
+        {"a listed device by its by-id link", [&] { ports.Link(1, usb.info.byIdPath); }, 1,
+         "COM1 - FT232R USB UART (A10K3Q)"},
+        {"a device the system does not list", [&] { ports.Link(2, plain.slavePath()); }, 2,
+         "COM2 - " + plain.slavePath()},
+        {"a link to nothing", [&] { ports.Link(3, ports.root() + "/gone"); }, 3,
+         "COM3 - nothing at " + ports.root() + "/gone"},
+        {"a running dome's link",
+         [&] {
+             ports.Link(4, plain.slavePath());
+             RecordDomeOwner(4, getpid(), plain.slavePath(), error);
+         },
+         4, "COM4 - virtual dome on " + plain.slavePath()},
+        {"a stopped dome's link",
+         [&] {
+             ports.Link(5, plain.slavePath());
+             RecordDomeOwner(5, dead, plain.slavePath(), error);
+         },
+         5, "COM5 - stale link of a stopped virtual dome"},
+        {"no link", [] {}, 6, "COM6 - " + Fallback(6)},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        EXPECT_EQ(ComPortLabel(c.port, {usb.info}), c.label) << c.what;
+    }
+    EXPECT_EQ(PortsLeadingTo(usb.info), "COM1");
+}
+
+TEST(PortsDialog, BindsTheSelectedDeviceByItsStableNameAndRemovesABinding) {
+    DialogHarness h;
+    FakeAdapter usb;
+    PtyPair plain;
+    h.discovery().devices = {usb.info, {plain.slavePath(), "", "", "", "", 0, 0, false}};
+    ASSERT_TRUE(h.Click(IDC_BTN_PORTS)) << "usable with the port closed";
+    CPortsDlg* dlg = h.probe().PortsDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->isVisible());
+    QTableWidget* table = dlg->DeviceTable();
+    ASSERT_EQ(table->rowCount(), 2);
+    const QString row0[] = {QString::fromStdString(usb.info.systemPath),
+                            "FT232R USB UART",
+                            "FTDI",
+                            "A10K3Q",
+                            "0403:6001",
+                            ""};
+    for (int column = 0; column < CPortsDlg::ColCount; ++column) {
+        EXPECT_EQ(table->item(0, column)->text(), row0[column]) << column;
+    }
+    EXPECT_EQ(table->item(1, CPortsDlg::ColIds)->text(), "") << "no ids for a built-in port";
+    EXPECT_FALSE(dlg->BindButton()->isEnabled()) << "no device chosen";
+
+    auto bind = [&](int row, int comIndex) {
+        table->selectRow(row);
+        dlg->ComCombo()->setCurrentIndex(comIndex);
+        ASSERT_TRUE(dlg->BindButton()->isEnabled());
+        QTest::mouseClick(dlg->BindButton(), Qt::LeftButton);
+    };
+    QComboBox* com = h.Combo(IDC_COMBO_COM);
+    bind(0, 1);
+    EXPECT_EQ(ReadPortBinding(2).target, usb.info.byIdPath) << "the stable name";
+    EXPECT_EQ(com->itemText(1), "COM2 - FT232R USB UART (A10K3Q)");
+    EXPECT_EQ(table->item(0, CPortsDlg::ColPorts)->text(), "COM2");
+    bind(1, 2);
+    EXPECT_EQ(ReadPortBinding(3).target, plain.slavePath()) << "no by-id name: the device's own";
+    EXPECT_EQ(com->itemText(2), QString::fromStdString("COM3 - " + plain.slavePath()));
+    EXPECT_EQ(com->count(), 8);
+    EXPECT_EQ(com->itemText(0), QString::fromStdString("COM1 - " + h.pty().slavePath()));
+
+    dlg->ComCombo()->setCurrentIndex(1);
+    ASSERT_TRUE(dlg->UnbindButton()->isEnabled());
+    QTest::mouseClick(dlg->UnbindButton(), Qt::LeftButton);
+    EXPECT_FALSE(ReadPortBinding(2).linked);
+    EXPECT_EQ(com->itemText(1), QString::fromStdString("COM2 - " + Fallback(2)));
+    EXPECT_FALSE(dlg->UnbindButton()->isEnabled()) << "nothing left to remove";
+
+    // Read again when shown, and on a timer only while shown.
+    EXPECT_TRUE(dlg->RefreshTimer()->isActive());
+    dlg->hide();
+    EXPECT_FALSE(dlg->RefreshTimer()->isActive());
+    h.discovery().devices.pop_back();
+    ASSERT_TRUE(h.Click(IDC_BTN_PORTS));
+    EXPECT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(h.probe().PortsDialog(), dlg) << "one dialog, shown again";
+}
+
+}  // namespace
