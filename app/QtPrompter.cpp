@@ -31,6 +31,13 @@ void QtPrompter::Message(const std::string& text, const std::string& caption, Pr
     box.exec();
 }
 
+bool QtPrompter::Ask(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtPrompter::About() {
     CAboutDlg about(m_owner);
     about.exec();

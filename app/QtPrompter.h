@@ -10,6 +10,7 @@ public:
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
 
     void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    bool Ask(const std::string& text, const std::string& caption) override;
     void About() override;
     std::optional<std::string> OpenFile(const std::string& defaultName,
                                         const std::string& filter) override;

@@ -2,11 +2,13 @@
 // and the control rate.
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <new>
 
 #include "app/OrvaneDlg.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
+#include "console/NumberField.h"
 #include "ptz/PelcoD.h"
 #include "ptz/PelcoP.h"
 #include "serial/SerialPort.h"
@@ -99,6 +101,7 @@ std::unique_ptr<PtzBase> COrvaneDlg::CreatePtzDriver(int model, int address) {
 void COrvaneDlg::SetDriver(std::unique_ptr<PtzBase> driver) {
     m_pPtz = std::move(driver);
     SetCurrentDriver(m_pPtz.get());
+    UpdateHexPreview();
 }
 
 // The old driver goes first, so the buttons never reach a deleted one.
@@ -176,7 +179,14 @@ void COrvaneDlg::OnSelchangeBaudRate() {
     EmptyCommandList();
 }
 
+// Each keystroke that leaves a whole number takes effect at once; an empty
+// or bad field is reported when it is left or used, not while typing.
 void COrvaneDlg::OnChangeCtrlRate() {
-    UpdateData(true);
-    PublishCtrlRate();
+    const QByteArray text = m_editCtrlRate->text().toUtf8();
+    const NumberField number =
+        NumberField::Parse(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    if (number.state == NumberField::Valid) {
+        m_nCtrlRate = number.value;
+        PublishCtrlRate();
+    }
 }

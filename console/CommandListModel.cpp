@@ -67,12 +67,18 @@ void CommandListModel::AppendRecords(const std::vector<CommandRecord>& records) 
     if (records.empty()) {
         return;
     }
+    // Everything that can run out of memory happens before the view is told
+    // of the rows, so a failed append leaves the list as it was.
     const int first = Count();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(records.size()) - 1);
-    m_rows.reserve(m_rows.size() + records.size());
+    std::vector<CommandRowTexts> rows;
+    rows.reserve(records.size());
     for (const CommandRecord& record : records) {
-        m_rows.push_back(FormatCommandRow(Count(), record));
+        rows.push_back(FormatCommandRow(first + static_cast<int>(rows.size()), record));
     }
+    m_rows.reserve(m_rows.size() + rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
     endInsertRows();
 }
 

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -51,6 +50,7 @@ TEST(SaveLoad, SaveWritesTheLayoutByteForByte) {
 
     EXPECT_EQ(h.prompter().folderTitles, std::vector<std::string>{"Save"});
     EXPECT_EQ(h.Edit(IDC_EDIT_CONFIGPATH)->text().toStdString(), dir.File(kCfg));
+    EXPECT_EQ(h.probe().FileStatus().toStdString(), "Saved 2 commands to " + dir.File(kCfg));
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)),
               FileBytes(Header(2, 9, 2, 1, 2, 0, 17, 50, 300, 2),
                         {{{0xff, 0x11, 0x00, 0x07, 0x00, 0x5f, 0x77}, 0},
@@ -58,7 +58,9 @@ TEST(SaveLoad, SaveWritesTheLayoutByteForByte) {
     h.Click(IDC_BTN_CLEAR);
     h.Edit(IDC_EDIT_CMDINTERVAL)->setText("450");  // typed, then saved straight away
     h.prompter().folderAnswers.push_back(dir.path());
+    h.prompter().askAnswers.push_back(true);
     ASSERT_TRUE(h.Click(IDC_BTN_SAVE));
+    EXPECT_EQ(h.prompter().questions.size(), 1u) << "replacing the file was asked first";
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)),
               FileBytes(Header(2, 9, 2, 1, 2, 0, 17, 50, 450, 0), {}))
         << "an empty list saves the 48-byte header alone, with the interval as typed";
@@ -87,6 +89,7 @@ TEST(SaveLoad, TheModelWordPicksTheDriver) {
         EXPECT_EQ(dynamic_cast<PelcoD*>(h.probe().Driver()) != nullptr, pelcoD) << model;
         EXPECT_EQ(h.probe().Driver()->GetAddress(), 4) << model;
         EXPECT_EQ(g_pPtz, h.probe().Driver());
+        EXPECT_EQ(h.probe().FileStatus().toStdString(), "Loaded 2 commands from " + dir.File(kCfg));
     }
 }
 
@@ -131,16 +134,24 @@ TEST(SaveLoad, AShortOrInvalidHeaderChangesNothing) {
     ASSERT_TRUE(h.OpenPort());
     h.Click(IDC_BTN_MENU);
     const std::string before = State(h);
+    WriteWholeFile(dir.File(kCfg), valid);
+    h.Edit(IDC_EDIT_CONFIGPATH)->setText(QString::fromStdString(dir.File(kCfg)));
+    h.Click(IDC_BTN_BROWSE);  // chooser cancelled: the path in the field is not loaded
+    EXPECT_EQ(State(h), before) << "cancelled";
+    h.prompter().Clear();
     for (const auto& [what, bytes] : cases) {
         WriteWholeFile(dir.File(kCfg), bytes);
         h.prompter().fileAnswers.push_back(dir.File(kCfg));
         h.Click(IDC_BTN_BROWSE);
         EXPECT_EQ(State(h), before) << what;
+        EXPECT_EQ(h.prompter().Texts().back(), "The command list was not loaded.\n" +
+                                                   dir.File(kCfg) + ": Not a command list file")
+            << what;
     }
-    EXPECT_TRUE(h.prompter().messages.size() == 1) << "every load failure is silent";
+    EXPECT_EQ(h.prompter().messages.size(), cases.size());
 }
 
-TEST(SaveLoad, ACancelledOrFailedSaveLeavesTheOldFileIntact) {
+TEST(SaveLoad, ACancelledRefusedOrFailedSaveLeavesTheOldFileIntact) {
     TempDir dir;
     DialogHarness h;
     ASSERT_TRUE(h.OpenPort());
@@ -152,22 +163,46 @@ TEST(SaveLoad, ACancelledOrFailedSaveLeavesTheOldFileIntact) {
     h.probe().SetConfigPath(QString::fromStdString(dir.File(kCfg)));
     h.Click(IDC_BTN_SAVE);  // no folder chosen
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)), old) << "cancelled";
-    // Files may not grow past 100 bytes: the new file's writes fail.
+    h.prompter().folderAnswers.push_back(dir.path());
+    h.Click(IDC_BTN_SAVE);  // replacing it refused
+    EXPECT_EQ(
+        h.prompter().questions,
+        std::vector<std::string>{dir.File(kCfg) + " already exists.\nDo you want to replace it?"});
+    EXPECT_EQ(ReadWholeFile(dir.File(kCfg)), old) << "refused";
+    EXPECT_TRUE(h.prompter().messages.size() == 1) << "only the port's message so far";
+
+    // Files may not grow past 100 bytes: the new file's writes fail, and the
+    // harness ignores the signal as the program does.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
     h.prompter().folderAnswers.push_back(dir.path());
+    h.prompter().askAnswers.push_back(true);
     h.Click(IDC_BTN_SAVE);
     setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(ReadWholeFile(dir.File(kCfg)), old) << "writes failed";
+    const std::string shown = h.prompter().Texts().back();
+    EXPECT_EQ(shown.rfind("The command list was not saved.\n" + dir.path() + "/", 0), 0u) << shown;
+    EXPECT_NE(shown.find(": File too large"), std::string::npos) << shown;
+    EXPECT_TRUE(h.probe().FileStatus().isEmpty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+TEST(SaveLoad, AFolderNameReachesTheFileSystemByteForByte) {
+    TempDir dir;
+    const std::string folder = dir.path() + "/caf\xe9-\xff";  // not UTF-8
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    h.Click(IDC_BTN_MENU);
+    h.prompter().folderAnswers.push_back(folder);
+    h.Click(IDC_BTN_SAVE);
+    EXPECT_EQ(ReadWholeFile(folder + "/" + kCfg).size(), 48u + 16u);
 }
 
 }  // namespace

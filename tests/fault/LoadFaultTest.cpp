@@ -149,7 +149,10 @@ TEST_F(DamagedFile, NothingChangesUntilTheHeaderIsWholeAndValid) {
         ASSERT_TRUE(h.Click(IDC_BTN_BROWSE));
         EXPECT_EQ(StateOf(h), before) << path;
     }
-    EXPECT_TRUE(h.prompter().messages.empty()) << "a failed load is silent";
+    ASSERT_EQ(h.prompter().messages.size(), cases.size() + 2) << "each failed load says why";
+    EXPECT_EQ(h.prompter().Texts().back(), "The command list was not loaded.\n" +
+                                               dir.File("missing.cfg") +
+                                               ": No such file or directory");
 
     // The port was never reopened: commands still reach COM1's line.
     ASSERT_TRUE(h.Click(IDC_BTN_MENU));
