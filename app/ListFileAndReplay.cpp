@@ -62,10 +62,14 @@ bool COrvaneDlg::HasUnsavedRows() const {
     return m_bUnsavedRows && m_pListModel->Count() > 0;
 }
 
-void COrvaneDlg::ShowFileStatus(const QString& text) {
-    m_lblFileStatus->setToolTip(text);
+// What happened stays readable; a long path gives way in its middle.
+void COrvaneDlg::ShowFileStatus(const QString& what, const QString& path) {
+    const QString lead = path.isEmpty() ? what : what + QLatin1Char(' ');
+    const QFontMetrics metrics = m_lblFileStatus->fontMetrics();
+    m_lblFileStatus->setToolTip(lead + path);
     m_lblFileStatus->setText(
-        m_lblFileStatus->fontMetrics().elidedText(text, Qt::ElideMiddle, m_lblFileStatus->width()));
+        lead + metrics.elidedText(path, Qt::ElideMiddle,
+                                  m_lblFileStatus->width() - metrics.horizontalAdvance(lead)));
 }
 
 void COrvaneDlg::OnSave() {
@@ -97,14 +101,14 @@ void COrvaneDlg::OnSave() {
         result = FileResult::Failed(path, ENOMEM);
     }
     if (!result) {
-        ShowFileStatus(QString());
+        ShowFileStatus(QString(), QString());
         m_prompter->Message("The command list was not saved.\n" + result.Message(), kSaveCaption,
                             PromptIcon::Warning);
         return;
     }
     m_bUnsavedRows = false;
     m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(path));
-    ShowFileStatus(QStringLiteral("Saved %1 to %2").arg(Commands(records.size()), m_strConfigPath));
+    ShowFileStatus(QStringLiteral("Saved %1 to").arg(Commands(records.size())), m_strConfigPath);
     UpdateData(false);
 }
 
@@ -149,8 +153,7 @@ void COrvaneDlg::OnBrowse() {
     }
     RecreatePtzDriver();
     UpdateData(false);
-    ShowFileStatus(
-        QStringLiteral("Loaded %1 from %2").arg(Commands(records.size()), m_strConfigPath));
+    ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())), m_strConfigPath);
 }
 
 // ---- replay ---------------------------------------------------------------

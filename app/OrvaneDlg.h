@@ -178,7 +178,7 @@ private:
     void CollectRowRecords(std::vector<CommandRecord>& records) const;
     // Rows listed since the last save or load, which closing would lose.
     bool HasUnsavedRows() const;
-    void ShowFileStatus(const QString& text);
+    void ShowFileStatus(const QString& what, const QString& path);
     static void ReplayThread(COrvaneDlg* dlg);
 
     std::unique_ptr<CSerialPort> m_pSerialPort;
