@@ -2,7 +2,13 @@
 
 #include "app/Prompter.h"
 
+#include <string>
+
+class QString;
 class QWidget;
+
+// The file system's bytes for a path the toolkit's choosers give as text.
+std::string ToLocalPath(const QString& path);
 
 // The program's prompts: modal Qt dialogs owned by `owner`.
 class QtPrompter : public IPrompter {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstring>
 #include <filesystem>
 
+#include "app/QtPrompter.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
 #include "ptz/PelcoD.h"
@@ -197,6 +199,8 @@ TEST(SaveLoad, AFolderNameReachesTheFileSystemByteForByte) {
     TempDir dir;
     const std::string folder = dir.path() + "/caf\xe9-\xff";  // not UTF-8
     ASSERT_TRUE(std::filesystem::create_directory(folder));
+    // The toolkit's chooser shows the name as text; its bytes are found again.
+    EXPECT_EQ(ToLocalPath(QFile::decodeName(QByteArray::fromStdString(folder))), folder);
     DialogHarness h;
     ASSERT_TRUE(h.OpenPort());
     h.Click(IDC_BTN_MENU);
