@@ -39,6 +39,7 @@ void COrvaneDlg::StyleCommandList() {
 
 void COrvaneDlg::AppendCommandItem(CommandRecord record) {
     m_pListModel->AppendRecord(record);
+    m_bUnsavedRows = true;
 }
 
 void COrvaneDlg::EmptyCommandList() {

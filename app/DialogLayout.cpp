@@ -3,13 +3,14 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTableView>
+#include <QTimer>
 #include <array>
-#include <limits>
 
 #include "app/ComPortCombo.h"
 #include "app/DialogUnits.h"
@@ -18,11 +19,29 @@
 #include "console/ControlIds.h"
 #include "console/FunctionButtons.h"
 #include "console/HoldButton.h"
+#include "console/ManualCommand.h"
+#include "console/NumberField.h"
 #include "ptz/PtzCodes.h"
 
 namespace {
 
-constexpr char kBadNumber[] = "Please enter a whole number from 0 to 4294967295.";
+constexpr char kNumberCaption[] = "Orvane";
+// A screenful of the long lists (225 addresses and presets).
+constexpr int kLongListRows = 20;
+// While a mouse button is down a modal report could swallow its release (a
+// held button would then keep the dome moving), so it waits.
+constexpr int kReportRetryMs = 100;
+
+const char* MarkName(HexTokenMark::Kind kind) {
+    switch (kind) {
+        case HexTokenMark::NotHex:
+            return "not hex";
+        case HexTokenMark::TooLong:
+            return "too long";
+        default:
+            return "ignored";
+    }
+}
 
 // Everything that needs an open port.
 constexpr std::array<int, 35> kPortGroupIds = {
@@ -112,6 +131,19 @@ void COrvaneDlg::BuildTemplate() {
         c->setMaxVisibleItems(12);
         return AddControl(id, c, x, y, w, 14);
     };
+    // Some styles (Fusion) open a combo's list as a menu as tall as the
+    // screen unless the style sheet asks for the plain list popup.
+    auto longCombo = [&combo](int id, int x, int y, int w) {
+        QComboBox* c = combo(id, x, y, w);
+        c->setMaxVisibleItems(kLongListRows);
+        c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+        return c;
+    };
+    auto note = [this](int x, int y, int w) {
+        auto* label = new QLabel(this);
+        label->setGeometry(DialogUnits(font()).Rect(x, y, w, 8));
+        return label;
+    };
     auto edit = [this](int id, int x, int y, int w, bool digitsOnly) {
         auto* e = new QLineEdit(this);
         if (digitsOnly) {
@@ -141,23 +173,31 @@ void COrvaneDlg::BuildTemplate() {
     AddStatic("PTZ Model", 15, 145, 46, 8);
     m_cbPtzModel = combo(IDC_COMBO_PTZMODEL, 65, 143, 84);
     AddStatic("PTZ Address", 15, 163, 46, 8);
-    m_cbPtzAddress = combo(IDC_COMBO_PTZADDRESS, 65, 161, 84);
+    m_cbPtzAddress = longCombo(IDC_COMBO_PTZADDRESS, 65, 161, 84);
 
-    AddGroup("Configuation File", 7, 185, 150, 48);
+    AddGroup("Configuation File", 7, 185, 150, 60);
     m_editConfigPath = edit(IDC_EDIT_CONFIGPATH, 15, 198, 134, false);
     button(IDC_BTN_BROWSE, "Browse", 15, 215, 60, 14);
     button(IDC_BTN_SAVE, "Save", 89, 215, 60, 14);
+    m_lblFileStatus = note(15, 233, 134);
 
-    AddGroup("Command Edit(Hex)", 7, 238, 150, 48);
-    m_editHexCommand = edit(IDC_EDIT_HEXCOMMAND, 15, 251, 134, false);
-    button(IDC_BTN_SEND, "Send", 89, 268, 60, 14);
+    // Below the field, the frame Send would put on the line and the tokens
+    // it would read otherwise than they look.
+    AddGroup("Command Edit(Hex)", 7, 250, 150, 70);
+    m_editHexCommand = edit(IDC_EDIT_HEXCOMMAND, 15, 263, 134, false);
+    m_lblHexFrame = note(15, 279, 134);
+    m_lblHexFrame->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lblHexMarks = note(15, 289, 134);
+    m_lblHexMarks->setStyleSheet(QStringLiteral("color: #C00000;"));
+    button(IDC_BTN_SEND, "Send", 89, 301, 60, 14);
 
-    AddGroup("Auto Button", 7, 291, 150, 75);
-    AddStatic("Cmd Interval Time", 15, 306, 66, 8);
-    m_editCmdInterval = edit(IDC_EDIT_CMDINTERVAL, 82, 304, 45, true);
-    AddStatic("ms", 131, 306, 14, 8);
-    button(IDC_BTN_AUTOSTART, "Auto Start", 15, 326, 60, 14);
-    button(IDC_BTN_CLEAR, "Clear", 89, 326, 60, 14);
+    AddGroup("Auto Button", 7, 325, 150, 75);
+    AddStatic("Cmd Interval Time", 15, 340, 66, 8);
+    m_editCmdInterval = edit(IDC_EDIT_CMDINTERVAL, 82, 338, 45, true);
+    AddStatic("ms", 131, 340, 14, 8);
+    button(IDC_BTN_AUTOSTART, "Auto Start", 15, 360, 60, 14);
+    button(IDC_BTN_CLEAR, "Clear", 89, 360, 60, 14);
+    m_fieldCmdInterval = {m_editCmdInterval, &m_nCmdInterval, "Cmd Interval Time", false};
 
     // Right column: the keyboard, then the command list.
     AddGroup("KeyBoard", 163, 7, 292, 118);
@@ -168,20 +208,21 @@ void COrvaneDlg::BuildTemplate() {
 
     AddStatic("Ctrl Rate", 383, 22, 62, 8);
     m_editCtrlRate = edit(IDC_EDIT_CTRLRATE, 383, 32, 62, true);
+    m_fieldCtrlRate = {m_editCtrlRate, &m_nCtrlRate, "Ctrl Rate", false};
     AddStatic("Preset ID", 383, 50, 62, 8);
-    m_cbPresetId = combo(IDC_COMBO_PRESETID, 383, 60, 62);
+    m_cbPresetId = longCombo(IDC_COMBO_PRESETID, 383, 60, 62);
 
     for (size_t i = 0; i < kFunctionOrder.size(); ++i) {
         const FunctionButton* f = FindFunctionButton(kFunctionOrder[i]);
         button(f->id, f->caption, 171 + 46 * static_cast<int>(i % 6), i < 6 ? 84 : 102, 42, 14);
     }
 
-    AddGroup("Command List", 163, 130, 292, 236);
+    AddGroup("Command List", 163, 130, 292, 270);
     m_pListModel = new CommandListModel(this);
-    m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 216);
+    m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 250);
     m_listCommands->setModel(m_pListModel);
 
-    setFixedSize(DialogUnits(font()).Size(462, 373));
+    setFixedSize(DialogUnits(font()).Size(462, 407));
     ConnectHandlers();
 }
 
@@ -213,6 +254,13 @@ void COrvaneDlg::ConnectHandlers() {
     connect(m_cbPtzModel, &QComboBox::activated, this, &COrvaneDlg::OnSelchangePtzModel);
     connect(m_cbBaudRate, &QComboBox::activated, this, &COrvaneDlg::OnSelchangeBaudRate);
     connect(m_editCtrlRate, &QLineEdit::textEdited, this, &COrvaneDlg::OnChangeCtrlRate);
+    connect(m_editHexCommand, &QLineEdit::returnPressed, this, &COrvaneDlg::OnSend);
+    connect(m_editHexCommand, &QLineEdit::textChanged, this, &COrvaneDlg::UpdateHexPreview);
+    for (QLineEdit* e : {m_editCmdInterval, m_editCtrlRate}) {
+        connect(e, &QLineEdit::textEdited, this, [this, e] { Numeric(e).reported = false; });
+        connect(e, &QLineEdit::returnPressed, this, [this, e] { CommitNumericField(e); });
+        connect(e, &QLineEdit::editingFinished, this, [this, e] { OnLeaveNumericField(e); });
+    }
 }
 
 // The codes are given at initialisation: until then a press sends nothing.
@@ -256,26 +304,68 @@ bool COrvaneDlg::UpdateData(bool saveAndValidate) {
     return DoDataExchange(saveAndValidate);
 }
 
-bool COrvaneDlg::ExchangeUnsigned(QLineEdit* edit, uint32_t& member) {
-    const QString text = edit->text().trimmed();
-    bool ok = !text.isEmpty();
-    uint64_t value = 0;
-    for (QChar c : text) {
-        if (!ok || c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            ok = false;
-            break;
+COrvaneDlg::NumericField& COrvaneDlg::Numeric(QLineEdit* edit) {
+    return edit == m_editCtrlRate ? m_fieldCtrlRate : m_fieldCmdInterval;
+}
+
+bool COrvaneDlg::ExchangeUnsigned(NumericField& field) {
+    const QByteArray text = field.edit->text().toUtf8();
+    const NumberField number =
+        NumberField::Parse(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    if (number.state == NumberField::Valid) {
+        *field.member = number.value;
+        return true;
+    }
+    field.reported = true;
+    m_prompter->Message(NumberField::InvalidMessage(field.name), kNumberCaption,
+                        PromptIcon::Warning);
+    field.edit->setFocus();
+    field.edit->selectAll();
+    return false;
+}
+
+void COrvaneDlg::CommitNumericField(QLineEdit* edit) {
+    if (ExchangeUnsigned(Numeric(edit)) && edit == m_editCtrlRate) {
+        PublishCtrlRate();
+    }
+}
+
+// editingFinished also follows Enter, which CommitNumericField has taken,
+// and a switch to another window, which leaves nothing. The report runs
+// after the focus change, never inside it.
+void COrvaneDlg::OnLeaveNumericField(QLineEdit* edit) {
+    if (focusWidget() == edit) {
+        return;
+    }
+    QTimer::singleShot(0, this, [this, edit] {
+        if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+            QTimer::singleShot(kReportRetryMs, this, [this, edit] { OnLeaveNumericField(edit); });
+            return;
         }
-        value = value * 10 + static_cast<uint64_t>(c.unicode() - '0');
-        ok = value <= std::numeric_limits<uint32_t>::max();
+        if (!Numeric(edit).reported && focusWidget() != edit && edit->isEnabled()) {
+            CommitNumericField(edit);
+        }
+    });
+}
+
+void COrvaneDlg::UpdateHexPreview() {
+    const QByteArray text = m_editHexCommand->text().toUtf8();
+    const ManualPreview preview = PreviewManualCommand(
+        std::string_view(text.constData(), static_cast<size_t>(text.size())), m_pPtz.get());
+    m_lblHexFrame->setText(preview.frame.empty()
+                               ? QStringLiteral("Frame: none (no PTZ driver)")
+                               : QStringLiteral("Frame: ") + QString::fromStdString(preview.text));
+    QStringList marks;
+    for (const HexTokenMark& mark : preview.marks) {
+        marks << QStringLiteral("%1 %2").arg(
+            QString::fromUtf8(
+                text.mid(static_cast<qsizetype>(mark.offset), static_cast<qsizetype>(mark.length))),
+            QString::fromLatin1(MarkName(mark.kind)));
     }
-    if (!ok) {
-        m_prompter->Message(kBadNumber, "Orvane", PromptIcon::Warning);
-        edit->setFocus();
-        edit->selectAll();
-        return false;
-    }
-    member = static_cast<uint32_t>(value);
-    return true;
+    const QString all = marks.join(QStringLiteral(", "));
+    m_lblHexMarks->setToolTip(all);
+    m_lblHexMarks->setText(
+        m_lblHexMarks->fontMetrics().elidedText(all, Qt::ElideRight, m_lblHexMarks->width()));
 }
 
 bool COrvaneDlg::DoDataExchange(bool saveAndValidate) {
@@ -288,6 +378,5 @@ bool COrvaneDlg::DoDataExchange(bool saveAndValidate) {
     }
     m_strConfigPath = m_editConfigPath->text();
     m_strHexCommand = m_editHexCommand->text();
-    return ExchangeUnsigned(m_editCmdInterval, m_nCmdInterval) &&
-           ExchangeUnsigned(m_editCtrlRate, m_nCtrlRate);
+    return ExchangeUnsigned(m_fieldCmdInterval) && ExchangeUnsigned(m_fieldCtrlRate);
 }

@@ -2,11 +2,15 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <cerrno>
+#include <new>
 
 #include "app/OrvaneDlg.h"
 #include "app/StartThread.h"
 #include "commandlist/CommandListFile.h"
+#include "commandlist/CommandListStore.h"
 #include "commandlist/CommandRow.h"
 #include "console/CommandListModel.h"
 #include "console/ControlIds.h"
@@ -19,6 +23,12 @@ namespace {
 
 constexpr char kOpenFilter[] = "All File(*.cfg)";
 constexpr char kOpenDefaultName[] = "DomeConfig";
+constexpr char kSaveCaption[] = "Save";
+constexpr char kLoadCaption[] = "Load";
+
+QString Commands(size_t count) {
+    return count == 1 ? QStringLiteral("1 command") : QStringLiteral("%1 commands").arg(count);
+}
 
 CommandListHeader HeaderFor(const PanelSelection& s) {
     CommandListHeader header{};
@@ -48,61 +58,94 @@ void COrvaneDlg::CollectRowRecords(std::vector<CommandRecord>& records) const {
     }
 }
 
-std::string COrvaneDlg::ConfigPathForFile() const {
-    return QFile::encodeName(m_strConfigPath).toStdString();
+bool COrvaneDlg::HasUnsavedRows() const {
+    return m_bUnsavedRows && m_pListModel->Count() > 0;
+}
+
+// What happened stays readable; a long path gives way in its middle.
+void COrvaneDlg::ShowFileStatus(const QString& what, const QString& path) {
+    const QString lead = path.isEmpty() ? what : what + QLatin1Char(' ');
+    const QFontMetrics metrics = m_lblFileStatus->fontMetrics();
+    m_lblFileStatus->setToolTip(lead + path);
+    m_lblFileStatus->setText(
+        lead + metrics.elidedText(path, Qt::ElideMiddle,
+                                  m_lblFileStatus->width() - metrics.horizontalAdvance(lead)));
 }
 
 void COrvaneDlg::OnSave() {
+    // The numbers as typed are what the operator means to save; a bad one is
+    // reported and nothing is written.
+    if (!UpdateData(true)) {
+        return;
+    }
     // Without a chosen folder there is no path to write: writing anyway could
     // overwrite a file the operator meant to keep.
     const std::optional<std::string> folder = m_prompter->ChooseFolder("Save");
-    if (!folder) {
+    if (!folder || !m_pTempFile) {
         return;
     }
-    m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(*folder)) + QLatin1Char('/') +
-                      QString::fromLatin1(kCommandListFileName);
-    // Only the path field is rewritten: numbers typed since the last read are
-    // what the operator means to save, not the members' older values.
-    m_editConfigPath->setText(m_strConfigPath);
-    UpdateData(true);
-    if (!m_pTempFile) {
+    const std::string path = CommandListPath(*folder);
+    if (CommandListFileExists(*folder) &&
+        !m_prompter->Ask(path + " already exists.\nDo you want to replace it?", kSaveCaption)) {
         return;
     }
     CommandListHeader header = HeaderFor(ReadSelections());
     header.ctrlRate = m_nCtrlRate;
     header.cmdInterval = m_nCmdInterval;
     std::vector<CommandRecord> records;
-    CollectRowRecords(records);
-    SaveCommandList(*m_pTempFile, ConfigPathForFile(), header, records);
+    FileResult result;
+    try {
+        CollectRowRecords(records);
+        result = SaveCommandListFile(*m_pTempFile, *folder, header, records);
+    } catch (const std::bad_alloc&) {
+        result = FileResult::Failed(path, ENOMEM);
+    }
+    if (!result) {
+        ShowFileStatus(QString(), QString());
+        m_prompter->Message("The command list was not saved.\n" + result.Message(), kSaveCaption,
+                            PromptIcon::Warning);
+        return;
+    }
+    m_bUnsavedRows = false;
+    m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(path));
+    ShowFileStatus(QStringLiteral("Saved %1 to").arg(Commands(records.size())), m_strConfigPath);
     UpdateData(false);
 }
 
 void COrvaneDlg::OnBrowse() {
-    if (!m_pSerialPort) {
+    if (!m_pSerialPort || !m_pTempFile) {
         return;
     }
-    if (const std::optional<std::string> file =
-            m_prompter->OpenFile(kOpenDefaultName, kOpenFilter)) {
-        m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(*file));
-        UpdateData(false);
-    }
-    if (!m_pTempFile) {
+    const std::optional<std::string> file = m_prompter->OpenFile(kOpenDefaultName, kOpenFilter);
+    if (!file) {
         return;
     }
     // The file is read and checked whole before anything changes.
     CommandListHeader header{};
     std::vector<CommandRecord> records;
-    if (!LoadCommandList(*m_pTempFile, ConfigPathForFile(), header, records)) {
+    FileResult result;
+    try {
+        result = LoadCommandListFile(*m_pTempFile, *file, header, records);
+        if (result) {
+            EmptyCommandList();
+            m_pListModel->AppendRecords(records);
+        }
+    } catch (const std::bad_alloc&) {
+        m_pTempFile->Close();
+        result = FileResult::Failed(*file, ENOMEM);
+    }
+    if (!result) {
+        m_prompter->Message("The command list was not loaded.\n" + result.Message(), kLoadCaption,
+                            PromptIcon::Warning);
         return;
     }
+    m_bUnsavedRows = false;
+    m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(*file));
     ApplySelections(SelectionFor(header));
     m_cbPresetId->setCurrentIndex(kLoadedPresetIndex);
-
-    EmptyCommandList();
     m_nCtrlRate = header.ctrlRate;
     PublishCtrlRate();
     m_nCmdInterval = header.cmdInterval;
-    m_pListModel->AppendRecords(records);
 
     StopAutoThread();
     if (m_bPortOpen) {
@@ -110,6 +153,7 @@ void COrvaneDlg::OnBrowse() {
     }
     RecreatePtzDriver();
     UpdateData(false);
+    ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())), m_strConfigPath);
 }
 
 // ---- replay ---------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "app/OrvaneDlg.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -29,6 +30,8 @@ constexpr char kBuildDate[] = __DATE__;
 constexpr int kMaxCaption = 255;
 constexpr char kWarningCaption[] = "WARNING";
 constexpr char kAboutEntry[] = "关于 Orvane(&A)...";
+constexpr char kUnsavedQuestion[] =
+    "The command list has rows that were not saved.\nClose anyway and lose them?";
 
 }  // namespace
 
@@ -216,36 +219,32 @@ void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     }
 }
 
+// Only the close box ends the dialog: Enter and Escape never do, so a
+// keystroke cannot throw away an unsaved list.
 void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
-    const bool plain = event->modifiers() == Qt::NoModifier ||
-                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
-    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         // A focused button takes Enter as its click; a held button's click
-        // sends nothing.
-        if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
-            if (qobject_cast<CHoldButton*>(focused) == nullptr && focused->isEnabled()) {
-                focused->click();
-            }
-            return;
+        // sends nothing. The fields act on Enter themselves (Send, commit).
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused != nullptr && qobject_cast<CHoldButton*>(focused) == nullptr &&
+            focused->isEnabled() && event->modifiers() == Qt::NoModifier) {
+            focused->click();
         }
-        OnOK();
         return;
     }
-    if (plain && event->key() == Qt::Key_Escape) {
-        OnCancel();
+    if (key == Qt::Key_Escape) {
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-void COrvaneDlg::OnOK() {
-    if (UpdateData(true)) {
-        accept();
+void COrvaneDlg::closeEvent(QCloseEvent* event) {
+    if (HasUnsavedRows() && !m_prompter->Ask(kUnsavedQuestion, "Orvane")) {
+        event->ignore();
+        return;
     }
-}
-
-void COrvaneDlg::OnCancel() {
-    reject();
+    QDialog::closeEvent(event);
 }
 
 void COrvaneDlg::done(int result) {

@@ -26,6 +26,7 @@ class CxIOFile;
 class CxMemFile;
 class PtzBase;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QTableView;
@@ -80,8 +81,8 @@ public:
     int DoModal();
 
     // true: fields to members (a numeric field that is not an unsigned 32-bit
-    // number is reported and its member kept; false is returned); false:
-    // members to fields.
+    // number is reported, naming the field, and its member kept; false is
+    // returned); false: members to fields.
     bool UpdateData(bool saveAndValidate = true);
     void EnableControls(uint32_t group, bool enable);
     QWidget* GetDlgItem(int id) const;
@@ -117,11 +118,10 @@ public slots:
     void OnSave();
     void OnBrowse();
     void OnAutoStart();
-    void OnOK();
-    void OnCancel();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void done(int result) override;
 
@@ -138,7 +138,18 @@ private:
     void AssignHoldButtonCodes();
     void SetDlgItemText(int id, const char* text);
     bool DoDataExchange(bool saveAndValidate);
-    bool ExchangeUnsigned(QLineEdit* edit, uint32_t& member);
+    struct NumericField {
+        QLineEdit* edit;
+        uint32_t* member;
+        const char* name;
+        bool reported;  // since its last edit
+    };
+    NumericField& Numeric(QLineEdit* edit);
+    bool ExchangeUnsigned(NumericField& field);
+    // Enter in a numeric field, and leaving it: the field alone to its member.
+    void CommitNumericField(QLineEdit* edit);
+    void OnLeaveNumericField(QLineEdit* edit);
+    void UpdateHexPreview();
 
     // Life cycle (OrvaneDlg.cpp).
     void OnInitDialog();
@@ -178,7 +189,9 @@ private:
     void StopAutoThread();
     void JoinAutoThread();
     void CollectRowRecords(std::vector<CommandRecord>& records) const;
-    std::string ConfigPathForFile() const;
+    // Rows listed since the last save or load, which closing would lose.
+    bool HasUnsavedRows() const;
+    void ShowFileStatus(const QString& what, const QString& path);
     static void ReplayThread(COrvaneDlg* dlg);
 
     std::unique_ptr<CSerialPort> m_pSerialPort;
@@ -214,6 +227,12 @@ private:
     QLineEdit* m_editHexCommand = nullptr;
     QLineEdit* m_editCmdInterval = nullptr;
     QLineEdit* m_editCtrlRate = nullptr;
+    QLabel* m_lblFileStatus = nullptr;
+    QLabel* m_lblHexFrame = nullptr;
+    QLabel* m_lblHexMarks = nullptr;
+    NumericField m_fieldCmdInterval{};
+    NumericField m_fieldCtrlRate{};
+    bool m_bUnsavedRows = false;
     CommandListModel* m_pListModel = nullptr;
     QMenu* m_pSysMenu = nullptr;
     std::unique_ptr<IPrompter> m_ownPrompter;

@@ -13,11 +13,14 @@ public:
 
     // A message box with one OK button.
     virtual void Message(const std::string& text, const std::string& caption, PromptIcon icon) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool Ask(const std::string& text, const std::string& caption) = 0;
     // The About box.
     virtual void About() = 0;
     // An open-file chooser; the chosen file's full path, or nothing when cancelled.
     virtual std::optional<std::string> OpenFile(const std::string& defaultName,
                                                 const std::string& filter) = 0;
-    // A folder chooser; the chosen folder, or nothing when cancelled.
+    // A folder chooser; the chosen folder, or nothing when cancelled. Paths
+    // are the file system's bytes, which need not be UTF-8.
     virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
 };

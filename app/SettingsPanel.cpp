@@ -2,6 +2,7 @@
 // and the control rate; the ports dialog and a line lost under an open port.
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <new>
 
 #include "app/ComPortCombo.h"
@@ -10,6 +11,7 @@
 #include "app/QtPortDiscovery.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
+#include "console/NumberField.h"
 #include "ptz/PelcoD.h"
 #include "ptz/PelcoP.h"
 #include "serial/SerialPort.h"
@@ -108,6 +110,7 @@ std::unique_ptr<PtzBase> COrvaneDlg::CreatePtzDriver(int model, int address) {
 void COrvaneDlg::SetDriver(std::unique_ptr<PtzBase> driver) {
     m_pPtz = std::move(driver);
     SetCurrentDriver(m_pPtz.get());
+    UpdateHexPreview();
 }
 
 // The old driver goes first, so the buttons never reach a deleted one.
@@ -196,9 +199,16 @@ void COrvaneDlg::OnSelchangeBaudRate() {
     EmptyCommandList();
 }
 
+// Each keystroke that leaves a whole number takes effect at once; an empty
+// or bad field is reported when it is left or used, not while typing.
 void COrvaneDlg::OnChangeCtrlRate() {
-    UpdateData(true);
-    PublishCtrlRate();
+    const QByteArray text = m_editCtrlRate->text().toUtf8();
+    const NumberField number =
+        NumberField::Parse(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    if (number.state == NumberField::Valid) {
+        m_nCtrlRate = number.value;
+        PublishCtrlRate();
+    }
 }
 
 // ---- ports and the lost line -----------------------------------------------

@@ -119,6 +119,41 @@ TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {
     }
 }
 
+TEST(DialogClose, OnlyTheCloseBoxEndsItAndItAsksBeforeLosingRows) {
+    TempDir dir;
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    struct Case {
+        const char* what;
+        int focus;
+        Qt::Key key;
+        int rows;
+    };
+    const Case cases[] = {
+        {"Escape", IDC_LIST_COMMANDS, Qt::Key_Escape, 0},
+        {"Enter in the list", IDC_LIST_COMMANDS, Qt::Key_Return, 0},
+        {"Enter in a numeric field", IDC_EDIT_CMDINTERVAL, Qt::Key_Enter, 0},
+        {"Enter in the hex field sends", IDC_EDIT_HEXCOMMAND, Qt::Key_Return, 1},
+    };
+    for (const Case& c : cases) {
+        h.Item(c.focus)->setFocus();
+        QTest::keyClick(h.Item(c.focus), c.key);
+        EXPECT_TRUE(h.dlg().isVisible()) << c.what;
+        EXPECT_EQ(h.Rows(), c.rows) << c.what;
+    }
+    EXPECT_TRUE(h.prompter().questions.empty());
+
+    EXPECT_FALSE(h.dlg().close()) << "answered No: the window stays";
+    EXPECT_EQ(h.prompter().questions.size(), 1u);
+    EXPECT_TRUE(h.dlg().isVisible());
+    EXPECT_NE(h.probe().Port(), nullptr);
+    h.prompter().folderAnswers.push_back(dir.path());
+    h.Click(IDC_BTN_SAVE);
+    EXPECT_TRUE(h.dlg().close()) << "nothing unsaved: closes without asking";
+    EXPECT_EQ(h.prompter().questions.size(), 1u);
+    EXPECT_EQ(h.probe().Port(), nullptr);
+}
+
 TEST(DialogClose, ShutDownWhileTheLogThreadIsBusy) {
     DialogHarness h;
     ASSERT_TRUE(h.OpenPort());

@@ -139,7 +139,7 @@ TEST_F(Replay, SettingsChangesAndALoadStopARunningReplayFirst) {
     TempDir dir;
     WriteWholeFile(dir.File(kCfg),
                    FileBytes(Header(0, 9, 3, 0, 0, 1, 1, 32, 800, 1), {{kMenu, 0}}));
-    h.Edit(IDC_EDIT_CONFIGPATH)->setText(QString::fromStdString(dir.File(kCfg)));
+    h.prompter().fileAnswers.push_back(dir.File(kCfg));  // taken by the load case alone
     for (const auto& [what, handler] : cases) {
         AddRows({{kMenu, 0}});
         h.Click(IDC_BTN_AUTOSTART);

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
@@ -120,26 +121,44 @@ TEST(SettingsPanel, ModelAndAddressChangesEmptyTheListAndKeepTheLastTick) {
     }
 }
 
-TEST(SettingsPanel, CtrlRateTakesDigitsAndIsUsedByTheNextPress) {
+TEST(SettingsPanel, NumericFieldsAreCheckedWhenLeftOrEnteredNotWhileTyped) {
     struct Case {
+        int id;
         const char* typed;
-        uint32_t rate;  // in force afterwards
-        bool reported;
+        Qt::Key leave;   // Tab leaves the field, Enter stays in it
+        uint32_t value;  // the member afterwards
+        const char* reported;
     };
-    const Case cases[] = {{"50", 50, false},
-                          {"", 50, true},
-                          {"4294967296", 429496729u, true},
-                          {"1x2", 12, false}};  // the letter is refused as typed
+    const Case cases[] = {
+        {IDC_EDIT_CTRLRATE, "50", Qt::Key_Tab, 50, nullptr},
+        {IDC_EDIT_CTRLRATE, "", Qt::Key_Tab, 50, "Ctrl Rate"},
+        {IDC_EDIT_CTRLRATE, "4294967296", Qt::Key_Return, 429496729u, "Ctrl Rate"},
+        {IDC_EDIT_CTRLRATE, "1x2", Qt::Key_Tab, 12, nullptr},  // the letter is refused as typed
+        {IDC_EDIT_CMDINTERVAL, "", Qt::Key_Tab, 800, "Cmd Interval Time"},
+        {IDC_EDIT_CMDINTERVAL, "77", Qt::Key_Enter, 77, nullptr},
+    };
     DialogHarness h;
     ASSERT_TRUE(h.OpenPort());
+    h.dlg().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.dlg()));
     for (const Case& c : cases) {
         h.prompter().Clear();
-        h.Type(IDC_EDIT_CTRLRATE, c.typed);
-        EXPECT_EQ(g_nCtrlRate, c.rate) << c.typed;
-        EXPECT_EQ(h.probe().CtrlRate(), c.rate) << c.typed;
-        EXPECT_EQ(!h.prompter().messages.empty(), c.reported) << c.typed;
+        h.Type(c.id, c.typed);
+        EXPECT_TRUE(h.prompter().messages.empty()) << c.typed << ": reported while typing";
+        QTest::keyClick(h.Item(c.id), c.leave);
+        h.ProcessEvents();
+        const uint32_t value =
+            c.id == IDC_EDIT_CTRLRATE ? h.probe().CtrlRate() : h.probe().CmdInterval();
+        EXPECT_EQ(value, c.value) << c.typed;
+        const std::vector<std::string> expected =
+            c.reported ? std::vector<std::string>{std::string(c.reported) +
+                                                  ": please enter a whole number from 0 to "
+                                                  "4294967295."}
+                       : std::vector<std::string>{};
+        EXPECT_EQ(h.prompter().Texts(), expected) << c.typed;
     }
     h.Type(IDC_EDIT_CTRLRATE, "40");
+    EXPECT_EQ(g_nCtrlRate, 40u) << "published as typed";
     h.Press(IDC_BTN_UP);
     EXPECT_EQ(h.pty().ReadPeer(8),
               (std::vector<uint8_t>{0xa0, 0x01, 0x00, 0x08, 0x00, 0x28, 0xaf, 0x2e}));

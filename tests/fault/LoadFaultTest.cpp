@@ -139,6 +139,11 @@ TEST_F(DamagedFile, NothingChangesUntilTheHeaderIsWholeAndValid) {
                        FileOf({0, 8, 13, 4, 2, 3, 0, 2, 225, 21, 300, 0}, {}));
 
     const std::string before = StateOf(h);
+    // A cancelled chooser loads nothing, not even the file the field names.
+    ASSERT_TRUE(WriteWholeFile(dir.File("named.cfg"), valid));
+    h.Edit(IDC_EDIT_CONFIGPATH)->setText(QString::fromStdString(dir.File("named.cfg")));
+    ASSERT_TRUE(h.Click(IDC_BTN_BROWSE));
+    EXPECT_EQ(StateOf(h), before) << "cancelled";
     for (const auto& [what, bytes] : cases) {
         Load(what, bytes);
         EXPECT_EQ(StateOf(h), before) << what;
@@ -149,7 +154,13 @@ TEST_F(DamagedFile, NothingChangesUntilTheHeaderIsWholeAndValid) {
         ASSERT_TRUE(h.Click(IDC_BTN_BROWSE));
         EXPECT_EQ(StateOf(h), before) << path;
     }
-    EXPECT_TRUE(h.prompter().messages.empty()) << "a failed load is silent";
+    ASSERT_EQ(h.prompter().messages.size(), cases.size() + 2) << "each failed load says why";
+    EXPECT_EQ(h.prompter().Texts().front(), "The command list was not loaded.\n" +
+                                                dir.File(cases.front().first) +
+                                                ": Not a command list file");
+    EXPECT_EQ(h.prompter().Texts().back(), "The command list was not loaded.\n" +
+                                               dir.File("missing.cfg") +
+                                               ": No such file or directory");
 
     // The port was never reopened: commands still reach COM1's line.
     ASSERT_TRUE(h.Click(IDC_BTN_MENU));

@@ -10,6 +10,7 @@
 #include "console/CommandListModel.h"
 #include "console/ControlIds.h"
 #include "platform/TickCount.h"
+#include "stream/FileSystem.h"
 
 void EnsureQtApplication() {
     if (QApplication::instance() != nullptr) {
@@ -30,6 +31,16 @@ void EnsureQtApplication() {
 void ScriptedPrompter::Message(const std::string& text, const std::string& caption,
                                PromptIcon icon) {
     messages.push_back({text, caption, icon});
+}
+
+bool ScriptedPrompter::Ask(const std::string& text, const std::string&) {
+    questions.push_back(text);
+    if (askAnswers.empty()) {
+        return false;
+    }
+    const bool answer = askAnswers.front();
+    askAnswers.pop_front();
+    return answer;
 }
 
 std::optional<std::string> ScriptedPrompter::OpenFile(const std::string& defaultName,
@@ -66,6 +77,7 @@ void ScriptedPrompter::Clear() {
     aboutCount = 0;
     fileRequests.clear();
     folderTitles.clear();
+    questions.clear();
 }
 
 // ---- ScopedManualTicks ----------------------------------------------------
@@ -122,6 +134,7 @@ DialogOptions DialogOptions::WithReplaySleep(ReplaySleep sleep) {
 
 DialogHarness::DialogHarness(DialogOptions options) {
     EnsureQtApplication();
+    IgnoreFileSizeSignal();
     if (options.linkCom1) {
         m_ports.Link(1, m_pty.slavePath());
     } else {

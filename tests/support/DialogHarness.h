@@ -46,6 +46,8 @@ public:
     };
 
     void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    // Answered from `askAnswers`; an empty queue answers No.
+    bool Ask(const std::string& text, const std::string& caption) override;
     void About() override { ++aboutCount; }
     // Each answer is taken from the front of its queue; an empty queue cancels.
     std::optional<std::string> OpenFile(const std::string& defaultName,
@@ -59,6 +61,8 @@ public:
     int aboutCount = 0;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
+    std::deque<bool> askAnswers;
+    std::vector<std::string> questions;
     std::vector<FileRequest> fileRequests;
     std::vector<std::string> folderTitles;
 };

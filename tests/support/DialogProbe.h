@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QString>
 #include <cstdint>
 
@@ -36,6 +37,11 @@ public:
     // The ports dialog once "Ports..." made it, else null.
     CPortsDlg* PortsDialog() const { return m_dlg.m_pPortsDlg; }
     uint32_t CtrlRate() const { return m_dlg.m_nCtrlRate; }
+    uint32_t CmdInterval() const { return m_dlg.m_nCmdInterval; }
+    // The file group's status line and the hex field's preview, whole.
+    QString FileStatus() const { return m_dlg.m_lblFileStatus->toolTip(); }
+    QString HexFrame() const { return m_dlg.m_lblHexFrame->text(); }
+    QString HexMarks() const { return m_dlg.m_lblHexMarks->toolTip(); }
     void SetConfigPath(const QString& path) { m_dlg.m_strConfigPath = path; }
 
 private:
