@@ -85,9 +85,10 @@ Widget* COrvaneDlg::AddControl(int id, Widget* widget, int x, int y, int width, 
     return widget;
 }
 
-void COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
+QLabel* COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
     auto* label = new QLabel(QString::fromLatin1(text), this);
     label->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
+    return label;
 }
 
 void COrvaneDlg::AddGroup(const char* caption, int x, int y, int width, int height) {
@@ -155,6 +156,7 @@ void COrvaneDlg::BuildTemplate() {
     AddStatic("ms", 131, 306, 14, 8);
     button(IDC_BTN_AUTOSTART, "Auto Start", 15, 326, 60, 14);
     button(IDC_BTN_CLEAR, "Clear", 89, 326, 60, 14);
+    m_labelReplayPass = AddStatic("", 15, 345, 134, 10);
 
     // Right column: the keyboard, then the command list.
     AddGroup("KeyBoard", 163, 7, 292, 118);

@@ -57,11 +57,7 @@ TEST(LineLoss, APeerThatVanishesLeavesTheDialogIdleResponsiveAndAbleToReopen) {
              ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
              ASSERT_TRUE(dome.WaitForFrames(5));
          },
-         [](DialogHarness& h) {
-             ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-             EXPECT_FALSE(h.probe().ReplayThreadRunning());
-             EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
-         }},
+         [](DialogHarness& h) { ASSERT_TRUE(h.StopReplay()); }},
         {"while a button is held",
          [](DialogHarness& h, DomePeer& dome) {
              h.Press(IDC_BTN_UP);
