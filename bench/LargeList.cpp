@@ -200,7 +200,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
     session.Click(IDC_BTN_CLEAR);
     RunEventLoop(std::chrono::milliseconds(100));
     const double before = ResidentBytes();
-    session.prompter().nextFile = fullPath;
+    session.prompter().fileAnswers.push_back(fullPath);
     const Timing full = WriteListFile(fullPath, fullRows, 10)
                             ? TimeOnDialogThread([&] { session.Click(IDC_BTN_BROWSE); })
                             : Timing{};
