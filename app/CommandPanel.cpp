@@ -33,6 +33,7 @@ void COrvaneDlg::StyleCommandList() {
     for (int column = 0; column < CommandListModel::ColumnCount; ++column) {
         header->resizeSection(column, widths[column]);
     }
+    FollowNewRows();
 }
 
 // ---- command log ----------------------------------------------------------

@@ -105,9 +105,10 @@ Widget* COrvaneDlg::AddControl(int id, Widget* widget, int x, int y, int width, 
     return widget;
 }
 
-void COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
+QLabel* COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
     auto* label = new QLabel(QString::fromLatin1(text), this);
     label->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
+    return label;
 }
 
 void COrvaneDlg::AddGroup(const char* caption, int x, int y, int width, int height) {
@@ -198,6 +199,7 @@ void COrvaneDlg::BuildTemplate() {
     button(IDC_BTN_AUTOSTART, "Auto Start", 15, 360, 60, 14);
     button(IDC_BTN_CLEAR, "Clear", 89, 360, 60, 14);
     m_fieldCmdInterval = {m_editCmdInterval, &m_nCmdInterval, "Cmd Interval Time", false};
+    m_labelReplayPass = AddStatic("", 15, 379, 134, 10);
 
     // Right column: the keyboard, then the command list.
     AddGroup("KeyBoard", 163, 7, 292, 118);

@@ -1,4 +1,4 @@
-// Saving and loading the command list file, and the replay thread.
+// Saving and loading the command list file.
 
 #include <QComboBox>
 #include <QFile>
@@ -52,9 +52,7 @@ void COrvaneDlg::CollectRowRecords(std::vector<CommandRecord>& records) const {
     const int rows = m_pListModel->Count();
     records.reserve(static_cast<size_t>(rows));
     for (int row = 0; row < rows; ++row) {
-        const CommandRowTexts& texts = m_pListModel->Row(row);
-        records.push_back(
-            RecordFromRow(texts.message.c_str(), texts.size.c_str(), texts.interval.c_str()));
+        records.push_back(m_pListModel->RowRecord(row));
     }
 }
 
@@ -123,9 +121,10 @@ void COrvaneDlg::OnBrowse() {
     // The file is read and checked whole before anything changes.
     CommandListHeader header{};
     std::vector<CommandRecord> records;
+    CommandListLoad load;
     FileResult result;
     try {
-        result = LoadCommandListFile(*m_pTempFile, *file, header, records);
+        result = LoadCommandListFile(*m_pTempFile, *file, header, records, &load);
         if (result) {
             EmptyCommandList();
             m_pListModel->AppendRecords(records);
@@ -154,53 +153,13 @@ void COrvaneDlg::OnBrowse() {
     RecreatePtzDriver();
     UpdateData(false);
     ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())), m_strConfigPath);
-}
 
-// ---- replay ---------------------------------------------------------------
-
-void COrvaneDlg::JoinAutoThread() {
-    if (m_hAutoThread.joinable()) {
-        m_bAutoRun = 0;
-        m_hAutoThread.join();
+    if (load.leftOut > 0) {
+        m_prompter->Message(QStringLiteral("Loaded the first %1 rows; the list holds no more, "
+                                           "so %2 rows of the file were left out.")
+                                .arg(load.loaded)
+                                .arg(load.leftOut)
+                                .toStdString(),
+                            "Orvane", PromptIcon::Information);
     }
-}
-
-// Besides ending the thread, puts the button and the controls back to their
-// idle state, so the caption never offers to stop a replay that has ended.
-void COrvaneDlg::StopAutoThread() {
-    if (!m_hAutoThread.joinable()) {
-        return;
-    }
-    JoinAutoThread();
-    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Start");
-    EnableControls(kReplayGroup, true);
-}
-
-void COrvaneDlg::ReplayThread(COrvaneDlg* dlg) {
-    RunReplay(dlg->m_pPtz.get(), *dlg->m_pMemFile, dlg->m_bAutoRun,
-              dlg->m_replaySleep != nullptr ? dlg->m_replaySleep : &SleepMs);
-}
-
-void COrvaneDlg::OnAutoStart() {
-    if (m_hAutoThread.joinable()) {
-        // Returns once the pass under way has sent its last command.
-        StopAutoThread();
-        return;
-    }
-    UpdateData(true);
-    if (!m_pMemFile) {
-        return;
-    }
-    CollectRowRecords(m_replayRecords);
-    if (!WriteReplayStream(*m_pMemFile, m_nCmdInterval, m_replayRecords)) {
-        return;
-    }
-    m_bAutoRun = 1;
-    if (!Allowed(CreationStep::ReplayThread) ||
-        !StartThread(m_hAutoThread, [this] { ReplayThread(this); })) {
-        return;
-    }
-    m_dwLastCmdTick = 0;
-    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Stop");
-    EnableControls(kReplayGroup, false);
 }

@@ -14,6 +14,8 @@
 #include "app/QtPrompter.h"
 #include "app/StartThread.h"
 #include "commandlist/CommandListFile.h"
+#include "commandlist/ReplayRunner.h"
+#include "console/CommandListModel.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
 #include "console/HoldButton.h"
@@ -37,6 +39,7 @@ constexpr char kUnsavedQuestion[] =
 
 COrvaneDlg::COrvaneDlg(QWidget* parent, IPrompter* prompter)
     : QDialog(parent),
+      m_replay(std::make_unique<ReplayRunner>()),
       m_strConfigPath(QString::fromLatin1(kCommandListFileName)),
       m_strHexCommand(QStringLiteral("0x00 0x00 0x00 0x00")),
       m_nCmdInterval(800),
@@ -187,22 +190,23 @@ void COrvaneDlg::DestroyWorkingObjects() {
 }
 
 void COrvaneDlg::ReleaseObjects() {
+    // First, and without waiting for its pass: nothing goes out after a close.
+    StopAutoThread();
     if (m_hLogThread.joinable()) {
         m_bLogRun = 0;
         m_hLogThread.join();
     }
-    JoinAutoThread();
     DestroyWorkingObjects();
     SetLogSemaphore(nullptr);
 }
 
 void COrvaneDlg::LogThreadProc(COrvaneDlg* dlg) {
     // The append is posted, never awaited: the dialog's thread may be the one
-    // joining this thread, and a row is only ever added on that thread.
-    ::LogThreadProc(dlg->m_bLogRun, *g_hMsgSemaphore, [dlg](const CommandRecord& record) {
-        QMetaObject::invokeMethod(
-            dlg, [dlg, record] { dlg->AppendCommandItem(record); }, Qt::QueuedConnection);
-    });
+    // joining this thread, and a row is only ever added on that thread. A
+    // burst of records costs one queued call.
+    CommandListModel* list = dlg->m_pListModel;
+    ::LogThreadProc(dlg->m_bLogRun, *g_hMsgSemaphore,
+                    [list](const CommandRecord& record) { list->PostRecord(record); });
 }
 
 // ---- system menu, keys and closing ----------------------------------------

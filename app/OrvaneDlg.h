@@ -31,6 +31,7 @@ class QLineEdit;
 class QMenu;
 class QTableView;
 class DialogProbe;
+class ReplayRunner;
 
 // The working objects made at start-up, in the order they are made. A hook
 // can make any of them fail, so every failure path can be exercised.
@@ -52,7 +53,8 @@ using CreationHook = std::function<bool(CreationStep)>;
 // the buffer used for saving, loading and replay, the log thread and the
 // replay thread. Every handler runs on the dialog's thread. The class is
 // implemented across files by concern: OrvaneDlg.cpp (life cycle),
-// DialogLayout.cpp, SettingsPanel.cpp, CommandPanel.cpp, ListFileAndReplay.cpp.
+// DialogLayout.cpp, SettingsPanel.cpp, CommandPanel.cpp, ListFileAndReplay.cpp,
+// ReplayPanel.cpp.
 class COrvaneDlg : public QDialog {
     Q_OBJECT
 
@@ -70,8 +72,9 @@ public:
 
     // Set before Create or DoModal.
     void SetCreationHook(CreationHook hook) { m_creationHook = std::move(hook); }
-    // The replay thread's pause; null restores the real sleep.
-    void SetReplaySleep(ReplaySleep sleep) { m_replaySleep = sleep; }
+    // The replay's clock, which must outlive the dialog; null restores the
+    // steady clock. Ends a replay that runs.
+    void SetReplayClock(ReplayClock* clock);
     // Where the serial devices are listed from (not owned); null: the system.
     void SetPortDiscovery(IPortDiscovery* discovery) { m_pDiscovery = discovery; }
 
@@ -132,7 +135,7 @@ private:
     void BuildTemplate();
     template <typename Widget>
     Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);
-    void AddStatic(const char* text, int x, int y, int width, int height);
+    QLabel* AddStatic(const char* text, int x, int y, int width, int height);
     void AddGroup(const char* caption, int x, int y, int width, int height);
     void ConnectHandlers();
     void AssignHoldButtonCodes();
@@ -185,14 +188,21 @@ private:
     void StyleCommandList();
     void RunFunctionButton(int id);
 
-    // List file and replay (ListFileAndReplay.cpp).
-    void StopAutoThread();
-    void JoinAutoThread();
+    // List file (ListFileAndReplay.cpp).
     void CollectRowRecords(std::vector<CommandRecord>& records) const;
     // Rows listed since the last save or load, which closing would lose.
     bool HasUnsavedRows() const;
     void ShowFileStatus(const QString& what, const QString& path);
-    static void ReplayThread(COrvaneDlg* dlg);
+
+    // Replay and where the list view looks (ReplayPanel.cpp).
+    // Ends a replay at once (the pause under way is cut short) and puts the
+    // button and the controls back.
+    void StopAutoThread();
+    bool ReadCmdInterval();
+    void ShowReplayPosition();
+    void OnReplayFinished();
+    void EndReplayDisplay();
+    void FollowNewRows();
 
     std::unique_ptr<CSerialPort> m_pSerialPort;
     std::unique_ptr<PtzBase> m_pPtz;
@@ -202,12 +212,15 @@ private:
     uint32_t m_nTempBufferSize = 0;
     uint32_t m_dwLastCmdTick = 0;
     int m_bPortOpen = 0;
-    std::atomic<int> m_bAutoRun{0};
+    int m_bAutoRun = 0;  // the button offers to stop and the replay group is locked
     std::atomic<int> m_bLogRun{0};
-    std::thread m_hAutoThread;  // not joinable while no replay runs
+    std::unique_ptr<ReplayRunner> m_replay;  // ends before the driver and streams go
+    std::atomic<bool> m_replayShowPosted{false};
+    bool m_listAtBottom = true;  // before the rows being inserted
     std::thread m_hLogThread;
 
     QTableView* m_listCommands = nullptr;
+    QLabel* m_labelReplayPass = nullptr;
     QComboBox* m_cbPresetId = nullptr;
     QComboBox* m_cbPtzAddress = nullptr;
     QComboBox* m_cbPtzModel = nullptr;
@@ -238,7 +251,6 @@ private:
     std::unique_ptr<IPrompter> m_ownPrompter;
     IPrompter* m_prompter;
     CreationHook m_creationHook;
-    ReplaySleep m_replaySleep = nullptr;
     std::unique_ptr<IPortDiscovery> m_ownDiscovery;
     IPortDiscovery* m_pDiscovery = nullptr;
     CPortsDlg* m_pPortsDlg = nullptr;

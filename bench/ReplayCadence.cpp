@@ -104,7 +104,7 @@ void MeasureAt(const BenchOptions& options, uint32_t intervalMs, std::vector<Mea
     }
 
     // One pass of the list is the run: "Auto Stop" right after the first
-    // command returns once the pass has sent its last one.
+    // command lets the pass under way finish.
     session.Click(IDC_BTN_AUTOSTART);
     if (!reader.WaitForCount(1, std::chrono::seconds(5))) {
         fail("the replay sent nothing");

@@ -43,13 +43,14 @@ FileResult SaveCommandListFile(CxIOFile& file, const std::string& folder,
 }
 
 FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                               std::vector<CommandRecord>& records) {
+                               std::vector<CommandRecord>& records, CommandListLoad* load) {
     if (!StreamFree(file)) {
         return FileResult::Failed(path, EBUSY);
     }
     CommandListHeader loadedHeader{};
     std::vector<CommandRecord> loaded;
-    const bool ok = LoadCommandList(file, path, loadedHeader, loaded);
+    CommandListLoad counts;
+    const bool ok = LoadCommandList(file, path, loadedHeader, loaded, counts);
     // A read error ends the records early: that is a failure, not a short file.
     if (!file.Failure().ok()) {
         return file.Failure();
@@ -59,5 +60,8 @@ FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandL
     }
     header = loadedHeader;
     records = std::move(loaded);
+    if (load != nullptr) {
+        *load = counts;
+    }
     return {};
 }

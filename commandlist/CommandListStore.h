@@ -29,8 +29,10 @@ FileResult SaveCommandListFile(CxIOFile& file, const std::string& folder,
 
 // Loads `path`. On failure the outputs are untouched: a path that is not a
 // regular file (refused without blocking), a read error, or a file that is
-// no command list file (kNotCommandListFile).
+// no command list file (kNotCommandListFile). `load`, when given, says how
+// many rows came and how many the row limit left out.
 FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                               std::vector<CommandRecord>& records);
+                               std::vector<CommandRecord>& records,
+                               CommandListLoad* load = nullptr);
 
 inline constexpr const char* kNotCommandListFile = "Not a command list file";

@@ -33,24 +33,6 @@ public:
     }
 };
 
-// Time that passes only in the pauses handed to a stand-in sleep.
-class SleepClock final : public ReplayClock {
-public:
-    explicit SleepClock(ReplaySleep sleep) : m_sleep(sleep) {}
-    TimePoint Now() override { return m_now; }
-    void WaitUntil(TimePoint deadline, std::stop_token) override {
-        if (deadline > m_now) {
-            m_sleep(static_cast<uint32_t>(
-                std::chrono::duration_cast<milliseconds>(deadline - m_now).count()));
-            m_now = deadline;
-        }
-    }
-
-private:
-    ReplaySleep m_sleep;
-    TimePoint m_now{};
-};
-
 template <typename T>
 bool WriteWord(CxFile& stream, const T& word) {
     return stream.Write(&word, sizeof word, 1) == 1;
@@ -123,6 +105,14 @@ bool WriteReplayStream(CxFile& stream, uint32_t interval,
     return true;
 }
 
+void SleepReplayClock::WaitUntil(TimePoint deadline, std::stop_token) {
+    if (deadline > m_now) {
+        m_sleep(static_cast<uint32_t>(
+            std::chrono::duration_cast<milliseconds>(deadline - m_now).count()));
+        m_now = deadline;
+    }
+}
+
 ReplayClock& SteadyReplayClock() {
     static SteadyClock clock;
     return clock;
@@ -186,6 +176,6 @@ void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, Rep
         RunReplay(driver, stream, SteadyReplayClock(), run, {}, {});
         return;
     }
-    SleepClock clock(sleep);
+    SleepReplayClock clock(sleep);
     RunReplay(driver, stream, clock, run, {}, {});
 }

@@ -1,48 +1,78 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <filesystem>
 #include <mutex>
-#include <thread>
 
+#include "commandlist/CommandListFile.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
+#include "console/NumberField.h"
+#include "serial/SerialPort.h"
 #include "tests/app/DialogTestUtil.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {
 
-// The replay thread's pause: recorded, then a short real sleep so the thread
-// never spins.
-std::mutex g_pauseMutex;
-std::vector<uint32_t> g_pauses;
-
-void RecordingSleep(uint32_t ms) {
-    {
-        std::lock_guard<std::mutex> lock(g_pauseMutex);
-        g_pauses.push_back(ms);
+// The replay's time, let go by the test one pause at a time. A pause not let
+// go lasts until the replay is aborted, or 10 s: then it counts as expired.
+class GatedClock final : public ReplayClock {
+public:
+    TimePoint Now() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_now;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
+    void WaitUntil(TimePoint deadline, std::stop_token abort) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_pauses.push_back(static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - m_now).count()));
+        if (!m_wake.wait_for(lock, abort, std::chrono::seconds(10), [this] { return m_let > 0; })) {
+            m_expired = m_expired || !abort.stop_requested();
+            return;
+        }
+        --m_let;
+        m_now = std::max(m_now, deadline);
+    }
+    void Let(int pauses) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_let += pauses;
+        }
+        m_wake.notify_all();
+    }
+    std::vector<uint32_t> TakePauses() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_pauses, {});
+    }
+    bool Expired() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_expired;
+    }
 
-std::vector<uint32_t> Pauses() {
-    std::lock_guard<std::mutex> lock(g_pauseMutex);
-    return g_pauses;
-}
+private:
+    std::mutex m_mutex;
+    std::condition_variable_any m_wake;
+    TimePoint m_now{};
+    int m_let = 0;
+    bool m_expired = false;
+    std::vector<uint32_t> m_pauses;
+};
 
 const Bytes kMenu = {0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67};
 const Bytes kHome = {0xff, 0x01, 0x00, 0x07, 0x00, 0x22, 0x2a};
 const Bytes kTour = {0xff, 0x01, 0x00, 0x07, 0x00, 0x4c, 0x54};
 
-// The port open at 115200 baud on a Pelco-D driver, with the recording pause.
+// The port open at 115200 baud on a Pelco-D driver, the replay on the gated clock.
 class Replay : public ::testing::Test {
 protected:
     void SetUp() override {
-        {
-            std::lock_guard<std::mutex> lock(g_pauseMutex);
-            g_pauses.clear();
-        }
         h.Select(IDC_COMBO_PTZMODEL, 0);
         h.Combo(IDC_COMBO_BAUDRATE)->setCurrentIndex(9);
         ASSERT_TRUE(h.OpenPort());
@@ -52,59 +82,74 @@ protected:
             h.dlg().AppendCommandItem(Record(frame, interval));
         }
     }
-    bool WaitForPauses(size_t n) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (Pauses().size() < n && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return Pauses().size() >= n;
+    // Lets one pause go and sees its command on the line.
+    void Send(const Bytes& frame) {
+        clock.Let(1);
+        EXPECT_EQ(h.pty().ReadPeer(frame.size()), frame);
     }
     bool Running() { return h.probe().ReplayThreadRunning(); }
+    QString Caption() { return h.Button(IDC_BTN_AUTOSTART)->text(); }
+    bool WaitIdle() {
+        return h.WaitFor([this] { return Caption() == "Auto Start" && !Running(); });
+    }
+    int SelectedRow() {
+        const QModelIndexList rows = h.probe().ListView()->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows[0].row() : -1;
+    }
 
-    DialogHarness h{DialogOptions::WithReplaySleep(&RecordingSleep)};
+    GatedClock clock;
+    DialogHarness h{DialogOptions::WithReplayClock(clock)};
 };
 
-TEST_F(Replay, RowsGoOutInOrderPassAfterPassUntilStopped) {
+TEST_F(Replay, RowsGoOutInOrderPassAfterPassAndAStopLetsThePassFinish) {
     struct Case {
         const char* interval;
-        std::vector<uint32_t> pauses;  // of the first two passes
+        std::vector<uint32_t> pauses;  // of one pass
     };
-    const Case cases[] = {{"800", {800, 800, 800, 800, 800, 800}},
-                          {"0", {40, 250, 1000, 40, 250, 1000}}};  // a row's 0 pauses 40
+    const Case cases[] = {{"800", {800, 800, 800}}, {"0", {40, 250, 1000}}};  // a row's 0 pauses 40
     AddRows({{kMenu, 0}, {kHome, 250}, {kTour, 1000}});
-    Bytes twoPasses;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (const Bytes* frame : {&kMenu, &kHome, &kTour}) {
-            twoPasses.insert(twoPasses.end(), frame->begin(), frame->end());
+    auto expectLocked = [this](bool stopping) {
+        for (int id : AllControlIds()) {
+            const bool locked = (kPortGroup.count(id) || kReplayExtra.count(id)) &&
+                                (id != IDC_BTN_AUTOSTART || stopping);
+            EXPECT_EQ(h.Item(id)->isEnabled(), !locked) << "control " << id;
         }
-    }
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.interval);
-        {
-            std::lock_guard<std::mutex> lock(g_pauseMutex);
-            g_pauses.clear();
-        }
         h.Edit(IDC_EDIT_CMDINTERVAL)->setText(c.interval);
         ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-        ASSERT_TRUE(Running());
-        EXPECT_EQ(h.pty().ReadPeer(twoPasses.size()), twoPasses);
-        ASSERT_TRUE(WaitForPauses(6));
-        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Stop");
-        for (int id : AllControlIds()) {
-            const bool locked = (kPortGroup.count(id) || kReplayExtra.count(id)) && id != 1028;
-            EXPECT_EQ(h.Item(id)->isEnabled(), !locked) << "while running, control " << id;
+        EXPECT_EQ(Caption(), "Auto Stop");
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const Bytes* frame : {&kMenu, &kHome, &kTour}) {
+                Send(*frame);
+            }
         }
+        EXPECT_TRUE(h.WaitFor([this] {
+            return SelectedRow() == 2 && h.probe().ReplayPassText() == "Pass 2";
+        })) << "the row last sent is marked, with its pass";
+        expectLocked(false);
+
+        Send(kMenu);
+        // Returns while two commands of the third pass are still to go.
         ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-        EXPECT_FALSE(Running());
-        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
+        EXPECT_EQ(Caption(), "Stopping...");
+        EXPECT_FALSE(h.Click(IDC_BTN_AUTOSTART)) << "no click becomes a new start";
+        expectLocked(true);
+        Send(kHome);
+        Send(kTour);
+        ASSERT_TRUE(WaitIdle());
         for (int id : AllControlIds()) {
             EXPECT_TRUE(h.Item(id)->isEnabled()) << "after the stop, control " << id;
         }
-        const std::vector<uint32_t> pauses = Pauses();
-        EXPECT_EQ(pauses.size() % 3, 0u) << "the stop waits for the pass under way";
-        EXPECT_EQ(std::vector<uint32_t>(pauses.begin(), pauses.begin() + 6), c.pauses);
+        std::vector<uint32_t> pauses;
+        for (int pass = 0; pass < 3; ++pass) {
+            pauses.insert(pauses.end(), c.pauses.begin(), c.pauses.end());
+        }
+        EXPECT_EQ(clock.TakePauses(), pauses);
+        EXPECT_TRUE(h.pty().DrainPeer().empty());
         EXPECT_EQ(h.Rows(), 3) << "replayed commands are not listed";
-        h.pty().DrainPeer();
+        EXPECT_EQ(h.probe().ReplayPassText(), "");
     }
 }
 
@@ -112,9 +157,8 @@ TEST_F(Replay, ASevenByteRowGoesOutAsEightOnPelcoP) {
     h.Select(IDC_COMBO_PTZMODEL, 1);
     AddRows({{kMenu, 0}});
     h.Click(IDC_BTN_AUTOSTART);
-    EXPECT_EQ(h.pty().ReadPeer(16), (Bytes{0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67, 0x00, 0xff,
-                                           0x01, 0x00, 0x07, 0x00, 0x5f, 0x67, 0x00}));
-    h.Click(IDC_BTN_AUTOSTART);
+    Send({0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67, 0x00});
+    Send({0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67, 0x00});
 }
 
 TEST_F(Replay, TheFirstCommandByHandAfterAReplayHasInterval0) {
@@ -123,44 +167,93 @@ TEST_F(Replay, TheFirstCommandByHandAfterAReplayHasInterval0) {
     ticks.Advance(300);
     h.Click(IDC_BTN_AUTOSTART);
     h.Click(IDC_BTN_AUTOSTART);
+    clock.Let(1);
+    ASSERT_TRUE(WaitIdle());
     ticks.Advance(300);
     h.Click(IDC_BTN_MENU);
     ASSERT_EQ(h.Rows(), 2);
     EXPECT_EQ(h.Row(1).interval, "0");
 }
 
-TEST_F(Replay, SettingsChangesAndALoadStopARunningReplayFirst) {
+TEST_F(Replay, AStartNeedsANumberInCmdIntervalTime) {
+    AddRows({{kMenu, 0}});
+    for (const char* text : {"", "4294967296"}) {
+        SCOPED_TRACE(text);
+        h.prompter().Clear();
+        h.Edit(IDC_EDIT_CMDINTERVAL)->setText(text);
+        h.Click(IDC_BTN_AUTOSTART);
+        EXPECT_FALSE(Running());
+        EXPECT_EQ(Caption(), "Auto Start");
+        EXPECT_EQ(h.prompter().Texts(),
+                  std::vector<std::string>{NumberField::InvalidMessage("Cmd Interval Time")});
+    }
+}
+
+// Reached directly: the controls are locked while a replay runs. Each ends it
+// at once, inside a pause, with nothing more sent.
+TEST_F(Replay, SettingsChangesALoadAndACloseEndAReplayAtOnce) {
     const std::pair<const char*, void (COrvaneDlg::*)()> cases[] = {
         {"address", &COrvaneDlg::OnSelchangePtzAddress},
         {"model", &COrvaneDlg::OnSelchangePtzModel},
         {"baud rate", &COrvaneDlg::OnSelchangeBaudRate},
         {"load", &COrvaneDlg::OnBrowse},
+        {"close", &COrvaneDlg::reject},
     };
     TempDir dir;
     WriteWholeFile(dir.File(kCfg),
-                   FileBytes(Header(0, 9, 3, 0, 0, 1, 1, 32, 800, 1), {{kMenu, 0}}));
+                   FileBytes(Header(0, 9, 3, 0, 0, 0, 1, 32, 800, 1), {{kMenu, 0}}));
     h.prompter().fileAnswers.push_back(dir.File(kCfg));  // taken by the load case alone
     for (const auto& [what, handler] : cases) {
-        AddRows({{kMenu, 0}});
-        h.Click(IDC_BTN_AUTOSTART);
-        ASSERT_TRUE(Running()) << what;
-        (h.dlg().*handler)();  // reached directly: the controls are locked while it runs
-        EXPECT_FALSE(Running()) << what;
-        EXPECT_EQ(h.probe().AutoRun(), 0) << what;
-        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start") << what;
-        EXPECT_TRUE(h.Item(IDC_BTN_OPENPORT)->isEnabled()) << what;
-        EXPECT_NE(h.probe().Driver(), nullptr) << what;
+        SCOPED_TRACE(what);
+        h.dlg().EmptyCommandList();
+        AddRows({{kHome, 0}, {kTour, 0}});
+        ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+        Send(kHome);
+        (h.dlg().*handler)();
+        EXPECT_FALSE(Running());
+        EXPECT_EQ(h.probe().AutoRun(), 0);
+        EXPECT_FALSE(clock.Expired()) << "the pause under way was cut short";
+        EXPECT_TRUE(h.pty().DrainPeer().empty());
+        EXPECT_EQ(Caption(), "Auto Start");
+        EXPECT_TRUE(h.Item(IDC_BTN_OPENPORT)->isEnabled());
     }
+    EXPECT_FALSE(h.probe().Driver() || h.probe().MemFile()) << "closed";
+    CSerialPort next;
+    EXPECT_EQ(next.OpenComm([](uint8_t*, uint32_t) {}, 1, 115200, 'N', 8, 1), 1)
+        << "the port is free for a new instance";
 }
 
-TEST_F(Replay, ShutDownDuringAReplay) {
-    AddRows({{kMenu, 0}, {kHome, 0}});
-    h.Click(IDC_BTN_AUTOSTART);
-    ASSERT_TRUE(WaitForPauses(1));
-    h.dlg().reject();
-    EXPECT_FALSE(Running());
-    EXPECT_FALSE(h.probe().Driver() || h.probe().MemFile() || h.probe().TempBuffer());
-    EXPECT_EQ(Pauses().size() % 2, 0u);
+TEST_F(Replay, AFileLongerThanTheListLoadsItsFirstRowsAndSaysHowManyWereLeftOut) {
+    TempDir dir;
+    const int32_t rows = kMaxCommandListRows + 5;
+    ASSERT_TRUE(
+        WriteWholeFile(dir.File(kCfg), FileBytes(Header(0, 9, 3, 0, 0, 0, 1, 32, 800, rows), {})));
+    std::filesystem::resize_file(dir.File(kCfg), 48 + 16 * static_cast<uintmax_t>(rows));
+    h.prompter().Clear();
+    h.prompter().fileAnswers.push_back(dir.File(kCfg));
+    ASSERT_TRUE(h.Click(IDC_BTN_BROWSE));
+    EXPECT_EQ(h.Rows(), kMaxCommandListRows);
+    EXPECT_EQ(h.prompter().Texts(),
+              std::vector<std::string>{"Loaded the first 1048576 rows; the list holds no more, "
+                                       "so 5 rows of the file were left out."});
+}
+
+TEST_F(Replay, NewRowsComeIntoViewOnlyWhileTheViewIsAtItsBottom) {
+    QScrollBar* bar = h.probe().ListView()->verticalScrollBar();
+    auto add = [this](int rows) {
+        for (int i = 0; i < rows; ++i) {
+            AddRows({{kMenu, 0}});
+        }
+        h.ProcessEvents();
+    };
+    add(1);
+    add(60);
+    ASSERT_TRUE(h.WaitFor([bar] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
+    bar->setValue(0);
+    const int max = bar->maximum();
+    add(60);
+    ASSERT_TRUE(h.WaitFor([bar, max] { return bar->maximum() > max; }));
+    EXPECT_EQ(bar->value(), 0) << "scrolled up to read, the view stays";
 }
 
 }  // namespace

@@ -77,8 +77,10 @@ TEST_F(CommandListStoreTest, SavesThroughALinkKeepingItsTargetsBitsAndTheFolderB
     ASSERT_TRUE(Save(odd, 4));
     CommandListHeader header{};
     std::vector<CommandRecord> records;
-    EXPECT_TRUE(LoadCommandListFile(file, CommandListPath(odd), header, records));
+    CommandListLoad load;
+    EXPECT_TRUE(LoadCommandListFile(file, CommandListPath(odd), header, records, &load));
     EXPECT_EQ(records.size(), 4u);
+    EXPECT_EQ(load.loaded, 4);
     umask(oldMask);
 }
 

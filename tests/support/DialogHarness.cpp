@@ -130,6 +130,12 @@ DialogOptions DialogOptions::WithReplaySleep(ReplaySleep sleep) {
     return options;
 }
 
+DialogOptions DialogOptions::WithReplayClock(ReplayClock& clock) {
+    DialogOptions options;
+    options.replayClock = &clock;
+    return options;
+}
+
 // ---- DialogHarness --------------------------------------------------------
 
 DialogHarness::DialogHarness(DialogOptions options) {
@@ -142,8 +148,11 @@ DialogHarness::DialogHarness(DialogOptions options) {
     }
     m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
     m_dlg->SetCreationHook(options.hook);
-    m_dlg->SetReplaySleep(options.replaySleep);
     m_dlg->SetPortDiscovery(&m_discovery);
+    if (options.replaySleep != nullptr) {
+        m_sleepClock = std::make_unique<SleepReplayClock>(options.replaySleep);
+    }
+    m_dlg->SetReplayClock(m_sleepClock ? m_sleepClock.get() : options.replayClock);
     m_dlg->Create();
 }
 
@@ -215,12 +224,23 @@ CommandRowTexts DialogHarness::Row(int row) const {
 }
 
 bool DialogHarness::WaitForRows(int count, int timeoutMs) {
+    return WaitFor([this, count] { return Rows() >= count; }, timeoutMs);
+}
+
+bool DialogHarness::WaitFor(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    while (Rows() < count && timer.elapsed() < timeoutMs) {
+    while (!done() && timer.elapsed() < timeoutMs) {
         QTest::qWait(5);
     }
-    return Rows() >= count;
+    return done();
+}
+
+bool DialogHarness::StopReplay() {
+    return Click(IDC_BTN_AUTOSTART) && WaitFor([this] {
+               return Button(IDC_BTN_AUTOSTART)->text() == QStringLiteral("Auto Start") &&
+                      !probe().ReplayThreadRunning();
+           });
 }
 
 void DialogHarness::ProcessEvents() {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -85,13 +86,17 @@ struct DialogOptions {
     // COM1 leads to the harness's pty; false: to a device that does not exist.
     bool linkCom1 = true;
     CreationHook hook;
+    // The replay's time: a stand-in sleep, or a clock of the test's own
+    // (which outlives the harness); neither: the steady clock.
     ReplaySleep replaySleep = nullptr;
+    ReplayClock* replayClock = nullptr;
 
     // COM1 leads nowhere.
     static DialogOptions NoDevice();
     // The one creation step fails.
     static DialogOptions FailingAt(CreationStep step);
     static DialogOptions WithReplaySleep(ReplaySleep sleep);
+    static DialogOptions WithReplayClock(ReplayClock& clock);
 };
 
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1",
@@ -134,13 +139,19 @@ public:
     CommandRowTexts Row(int row) const;
     // Processes events until the list holds `count` rows or the deadline passes.
     bool WaitForRows(int count, int timeoutMs = 5000);
+    // Processes events until `done` holds or the deadline passes.
+    bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
     // Lets queued calls run.
     void ProcessEvents();
+    // Clicks "Auto Stop" and waits until the button offers "Auto Start"
+    // again: the pass under way has gone out and the replay thread ended.
+    bool StopReplay();
 
 private:
     ScopedPortMap m_ports;
     PtyPair m_pty;
     ScriptedPrompter m_prompter;
     ScriptedPortDiscovery m_discovery;
+    std::unique_ptr<ReplayClock> m_sleepClock;
     std::unique_ptr<COrvaneDlg> m_dlg;
 };

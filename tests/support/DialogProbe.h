@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/OrvaneDlg.h"
+#include "commandlist/ReplayRunner.h"
 
 class CPortsDlg;
 class CSerialPort;
@@ -28,9 +29,11 @@ public:
     bool HasStreams() const { return TempFile() && TempBuffer() && MemFile(); }
 
     bool PortOpen() const { return m_dlg.m_bPortOpen != 0; }
-    int AutoRun() const { return m_dlg.m_bAutoRun.load(); }
+    // The dialog shows a replay (running or stopping).
+    int AutoRun() const { return m_dlg.m_bAutoRun; }
     int LogRun() const { return m_dlg.m_bLogRun.load(); }
-    bool ReplayThreadRunning() const { return m_dlg.m_hAutoThread.joinable(); }
+    bool ReplayThreadRunning() const { return m_dlg.m_replay->Running(); }
+    QString ReplayPassText() const { return m_dlg.m_labelReplayPass->text(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
     QTableView* ListView() const { return m_dlg.m_listCommands; }

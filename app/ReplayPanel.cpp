@@ -1,0 +1,141 @@
+// The replay: started and stopped without the dialog's thread ever waiting
+// for a pass, and shown as it goes (the row being sent, the pass); and the
+// list view following new rows while it is at its bottom.
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+
+#include "app/OrvaneDlg.h"
+#include "commandlist/ReplayRunner.h"
+#include "console/CommandListModel.h"
+#include "console/ControlIds.h"
+#include "console/NumberField.h"
+#include "stream/CxMemFile.h"
+
+namespace {
+
+constexpr char kCmdIntervalField[] = "Cmd Interval Time";
+constexpr char kMessageCaption[] = "Orvane";
+
+}  // namespace
+
+void COrvaneDlg::SetReplayClock(ReplayClock* clock) {
+    StopAutoThread();
+    m_replay = std::make_unique<ReplayRunner>(clock != nullptr ? *clock : SteadyReplayClock());
+}
+
+void COrvaneDlg::StopAutoThread() {
+    m_replay->Abort();
+    EndReplayDisplay();
+}
+
+// The field, not the member: a start must not replay with an interval the
+// operator no longer sees.
+bool COrvaneDlg::ReadCmdInterval() {
+    const QByteArray text = m_editCmdInterval->text().toUtf8();
+    if (NumberField::Parse(text.toStdString()).state == NumberField::Valid) {
+        return true;
+    }
+    m_prompter->Message(NumberField::InvalidMessage(kCmdIntervalField), kMessageCaption,
+                        PromptIcon::Warning);
+    m_editCmdInterval->setFocus();
+    m_editCmdInterval->selectAll();
+    return false;
+}
+
+void COrvaneDlg::OnAutoStart() {
+    if (m_bAutoRun) {
+        // The pass under way still goes out whole on the replay thread;
+        // OnReplayFinished gives the button back. Until then it takes no
+        // click, so no impatient second click becomes a new start.
+        m_replay->RequestStop();
+        SetDlgItemText(IDC_BTN_AUTOSTART, "Stopping...");
+        GetDlgItem(IDC_BTN_AUTOSTART)->setEnabled(false);
+        return;
+    }
+    if (!ReadCmdInterval()) {
+        return;
+    }
+    UpdateData(true);
+    if (!m_pMemFile) {
+        return;
+    }
+    CollectRowRecords(m_replayRecords);
+    if (!WriteReplayStream(*m_pMemFile, m_nCmdInterval, m_replayRecords) ||
+        !Allowed(CreationStep::ReplayThread)) {
+        return;
+    }
+    // Both run on the replay thread; one position update at a time is queued,
+    // so a fast replay cannot flood the dialog's thread.
+    auto progress = [this](int32_t, uint32_t) {
+        if (!m_replayShowPosted.exchange(true)) {
+            QMetaObject::invokeMethod(this, &COrvaneDlg::ShowReplayPosition, Qt::QueuedConnection);
+        }
+    };
+    auto finished = [this] {
+        QMetaObject::invokeMethod(this, &COrvaneDlg::OnReplayFinished, Qt::QueuedConnection);
+    };
+    if (!m_replay->Start(m_pPtz.get(), *m_pMemFile, progress, finished)) {
+        return;
+    }
+    m_bAutoRun = 1;
+    m_dwLastCmdTick = 0;
+    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Stop");
+    EnableControls(kReplayGroup, false);
+}
+
+void COrvaneDlg::ShowReplayPosition() {
+    m_replayShowPosted = false;
+    const int32_t row = m_replay->Record();
+    const uint32_t pass = m_replay->Pass();
+    if (!m_bAutoRun || pass == 0 || row < 0 || row >= m_pListModel->rowCount()) {
+        return;
+    }
+    // Only the selection moves: the current item and the focus stay where
+    // the operator left them.
+    const QModelIndex index = m_pListModel->index(row, 0);
+    m_listCommands->selectionModel()->select(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_listCommands->scrollTo(index);
+    m_labelReplayPass->setText(QStringLiteral("Pass %1").arg(pass));
+}
+
+void COrvaneDlg::OnReplayFinished() {
+    // A late word from a replay that an abort ended while a new one runs.
+    if (m_replay->Running()) {
+        return;
+    }
+    m_replay->Join();
+    EndReplayDisplay();
+}
+
+void COrvaneDlg::EndReplayDisplay() {
+    if (!m_bAutoRun) {
+        return;
+    }
+    m_bAutoRun = 0;
+    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Start");
+    GetDlgItem(IDC_BTN_AUTOSTART)->setEnabled(true);
+    EnableControls(kReplayGroup, true);
+    m_labelReplayPass->clear();
+}
+
+// As a terminal does: new rows come into view while the view shows the last
+// row; an operator who scrolled up to read stays where they are.
+void COrvaneDlg::FollowNewRows() {
+    connect(m_pListModel, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        const QScrollBar* bar = m_listCommands->verticalScrollBar();
+        m_listAtBottom = bar->value() >= bar->maximum();
+    });
+    connect(m_pListModel, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first) {
+                // A list filled from empty (a loaded file) is read from its top.
+                if (m_listAtBottom && first > 0) {
+                    m_listCommands->scrollToBottom();
+                }
+            });
+}
