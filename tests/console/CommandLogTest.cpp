@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
 
 #include "platform/Semaphore.h"
@@ -77,27 +76,6 @@ TEST_F(RecordTest, FrameIsCopiedWhenItFitsTheRecord) {
         EXPECT_EQ(record.dwSize, c.size) << c.what;
         EXPECT_TRUE(std::equal(c.data.begin(), c.data.end(), record.byData)) << c.what;
     }
-}
-
-TEST(LastCommandSlot, AReaderNeverSeesHalfAnOldAndHalfANewRecord) {
-    LastCommandSlot slot;
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int i = 0; i < 20000; ++i) {
-            CommandRecord r;
-            std::memset(&r, i & 0xFF, sizeof r);
-            slot.Store(r);
-        }
-        done = true;
-    });
-    int mixed = 0;
-    while (!done) {
-        const CommandRecord r = slot.Load();
-        const auto* bytes = reinterpret_cast<const uint8_t*>(&r);
-        mixed += std::count(bytes, bytes + sizeof r, bytes[0]) != sizeof r;
-    }
-    writer.join();
-    EXPECT_EQ(mixed, 0);
 }
 
 // One record slot and one pending wake-up: a command recorded while a wake-up
