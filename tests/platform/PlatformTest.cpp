@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "platform/PortMap.h"
+#include "platform/TickCount.h"
 
 #include "tests/support/ScopedPortMap.h"
 
@@ -95,4 +98,17 @@ TEST_F(PortNameTest, NoHomeMeansNoPortMap) {
     if (home != nullptr) {
         setenv("HOME", saved.c_str(), 1);
     }
+}
+
+// The ticks are read inside a steady-clock window around a sleep, so neither
+// bound depends on how long the sleep really took.
+TEST(TickCount, CountsMilliseconds) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const uint32_t first = GetTickCount();
+    std::this_thread::sleep_for(milliseconds(50));
+    const uint32_t elapsed = GetTickCount() - first;
+    const auto window = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_GE(elapsed, 49u);
+    EXPECT_LE(elapsed, window + 2);
 }
