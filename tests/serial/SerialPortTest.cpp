@@ -7,10 +7,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <semaphore>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -60,29 +60,14 @@ void ClearReceived() {
 
 // Holds the monitor thread at a step until the test opens the gate; once
 // open it stays open.
-class Gate {
-public:
+struct Gate {
     void Arrive() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_arrived = true;
-        m_cond.notify_all();
-        m_cond.wait(lock, [this] { return m_open; });
+        arrived.release();
+        open.acquire();
     }
-    bool WaitArrived() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cond.wait_for(lock, kDeadline, [this] { return m_arrived; });
-    }
-    void Open() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open = true;
-        m_cond.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cond;
-    bool m_arrived = false;
-    bool m_open = false;
+    bool WaitArrived() { return arrived.try_acquire_for(kDeadline); }
+    void Open() { open.release(1 << 20); }
+    std::counting_semaphore<> arrived{0}, open{0};
 };
 
 // A new pty line discipline is cooked; leaving it so checks that opening the
