@@ -1,6 +1,7 @@
 // SplitTokens + HexToValue, and the row parser built on them, over any text.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "commandlist/CommandRow.h"
@@ -15,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TokenSlot slots[8];
         char after[16];
     } g;
-    for (char& c : g.before)
-        c = 0x5A;
-    for (char& c : g.after)
-        c = 0x5A;
+    char guard[16];
+    std::memset(guard, 0x5A, sizeof guard);
+    std::memcpy(g.before, guard, sizeof guard);
+    std::memcpy(g.after, guard, sizeof guard);
     for (auto& slot : g.slots)
         slot[0] = '\0';
     const int32_t count = size > 0 ? static_cast<int32_t>(data[0] % 10) : 4;
@@ -27,13 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         slot[kTokenSlotSize - 1] = '\0';
         (void)HexToValue(slot);
     }
-    for (char c : g.before) {
-        if (c != 0x5A)
-            __builtin_trap();
-    }
-    for (char c : g.after) {
-        if (c != 0x5A)
-            __builtin_trap();
+    if (std::memcmp(g.before, guard, sizeof guard) != 0 ||
+        std::memcmp(g.after, guard, sizeof guard) != 0) {
+        __builtin_trap();
     }
     (void)HexToValue(text.c_str());
     const size_t third = text.size() / 3;

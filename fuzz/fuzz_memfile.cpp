@@ -1,5 +1,5 @@
-// CxMemFile operation sequences, over an owned buffer and over a given one,
-// checked against a plain model of the content.
+// CxMemFile operation sequences, over an owned buffer and over a given one:
+// GetC stays a byte or -1, a wrapping size is refused, a given buffer never grows.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

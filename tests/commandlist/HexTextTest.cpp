@@ -34,19 +34,6 @@ TEST(HexText, SplitTokens) {
     }
 }
 
-TEST(HexText, HexToValue) {
-    struct {
-        const char* token;
-        uint32_t value;
-    } rows[] = {{"0xFF", 0xFF},    {"ff", 0xFF}, {"0XfF", 0xFF}, {"", 0},
-                {"0x", 0},         {"x1", 0},    {"-1", 0},      {"1G2", 1},
-                {"zz", 0},         {"00x1", 0},  {"123", 0x123}, {"123456789", 0x23456789},
-                {"0x0000FF", 0xFF}};
-    for (auto& r : rows)
-        EXPECT_EQ(HexToValue(r.token), r.value) << r.token;
-    EXPECT_EQ(HexToValue(nullptr), 0u);
-}
-
 TEST(CommandRow, TextsRoundTrip) {
     struct {
         CommandRecord record;

@@ -1,54 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <cstring>
 #include <future>
-#include <mutex>
 
 #include "commandlist/Replay.h"
 #include "commandlist/ReplayRunner.h"
 #include "stream/CxMemFile.h"
-#include "tests/support/NullDriver.h"
+#include "tests/support/RecordingDriver.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using TimePoint = ReplayClock::TimePoint;
 
-// Time moves only when the replay waits for a deadline or a send takes some.
+// Time moves only when the replay waits for a deadline or a test says so.
 struct StepClock : ReplayClock {
     TimePoint Now() override { return now; }
     void WaitUntil(TimePoint deadline, std::stop_token) override { now = std::max(now, deadline); }
     TimePoint now{};
-};
-
-// Records the frames and when they went out; clears the run flag when frame
-// `stopAfter` goes out; a send can take time on `clock`.
-struct ClockedDriver : NullDriver {
-    int AutoAction(const uint8_t* frame, uint32_t length) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        frames.emplace_back(frame, frame + length);
-        if (clock != nullptr) {
-            at.push_back(
-                std::chrono::duration_cast<std::chrono::milliseconds>(clock->now.time_since_epoch())
-                    .count());
-            if (frames.size() == slowSend + 1)
-                clock->now += std::chrono::milliseconds(slowMs);
-        }
-        if (frames.size() == stopAfter)
-            run.store(0);
-        return 0;
-    }
-    size_t Sent() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return frames.size();
-    }
-    std::mutex mutex;
-    std::vector<std::vector<uint8_t>> frames;
-    std::vector<long> at;  // ms on `clock`
-    StepClock* clock = nullptr;
-    size_t slowSend = SIZE_MAX, slowMs = 0, stopAfter = 0;
-    std::atomic<int> run{1};
 };
 
 const std::vector<CommandRecord> kRows = {
@@ -77,15 +47,20 @@ TEST(Replay, EachCommandIsDueOnOneScheduleFromTheStart) {
         CxMemFile stream(buffer, 64);
         ASSERT_TRUE(WriteReplayStream(stream, r.interval, kRows));
         StepClock clock;
-        ClockedDriver driver;
-        driver.clock = &clock;
-        driver.slowSend = r.slowSend;
-        driver.slowMs = r.slowMs;
+        RecordingDriver driver;
         driver.stopAfter = 4;  // in the second pass, which still goes out whole
         std::vector<std::pair<int32_t, uint32_t>> progress;
-        RunReplay(&driver, stream, clock, driver.run, {},
-                  [&](int32_t record, uint32_t pass) { progress.emplace_back(record, pass); });
-        EXPECT_EQ(driver.at, r.at) << r.what;
+        std::vector<long> at;
+        // Progress comes just before the send: time spent here is the send's.
+        RunReplay(&driver, stream, clock, driver.run, {}, [&](int32_t record, uint32_t pass) {
+            progress.emplace_back(record, pass);
+            at.push_back(
+                std::chrono::duration_cast<std::chrono::milliseconds>(clock.now.time_since_epoch())
+                    .count());
+            if (at.size() == r.slowSend + 1)
+                clock.now += std::chrono::milliseconds(r.slowMs);
+        });
+        EXPECT_EQ(at, r.at) << r.what;
         EXPECT_EQ(progress.back(), std::make_pair(2, 2u)) << r.what;
         ExpectRowsInOrder(driver.frames, r.what);
     }
@@ -109,7 +84,7 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
         uint8_t buffer[8] = {};
         CxMemFile stream(buffer, r.size);
         WriteReplayStream(stream, 800, {});
-        ClockedDriver driver;
+        RecordingDriver driver;
         g_pauses.clear();
         g_stopOnThirdPause = &driver.run;
         RunReplay(&driver, stream, driver.run, &Pause);
@@ -120,7 +95,7 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
     uint8_t buffer[64];
     CxMemFile stream(buffer, 64);
     ASSERT_TRUE(WriteReplayStream(stream, 800, kRows));
-    ClockedDriver driver;
+    RecordingDriver driver;
     driver.run = 0;
     RunReplay(&driver, stream, driver.run, &Pause);  // flag clear: returns at once
     RunReplay(nullptr, stream, std::atomic<int>{1}, &Pause);
@@ -145,84 +120,33 @@ TEST(Replay, StreamHoldsWhatFitsTheGivenBuffer) {
     }
 }
 
-// The steady clock whose waits the test opens one at a time (`gated`), or
-// only watches (`waiting` counts the waits begun).
-struct GateClock : ReplayClock {
+// The steady clock, counting the waits begun.
+struct CountingClock : ReplayClock {
     TimePoint Now() override { return SteadyReplayClock().Now(); }
     void WaitUntil(TimePoint deadline, std::stop_token abort) override {
         ++waiting;
-        if (!gated) {
-            SteadyReplayClock().WaitUntil(deadline, abort);
-            return;
-        }
-        std::unique_lock<std::mutex> lock(mutex);
-        wake.wait(lock, abort, [&] { return open > 0; });
-        open -= open > 0;
+        SteadyReplayClock().WaitUntil(deadline, abort);
     }
-    void Open(int waits) {
-        std::lock_guard<std::mutex> lock(mutex);
-        open += waits;
-        wake.notify_all();
-    }
-    bool gated = true;
     std::atomic<int> waiting{0};
-    std::mutex mutex;
-    std::condition_variable_any wake;
-    int open = 0;
 };
-
-template <typename Condition>
-bool WaitFor(Condition done) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
-    }
-    return done();
-}
-
-TEST(ReplayRunner, AStopReturnsAtOnceAndThePassStillGoesOutInOrder) {
-    uint8_t buffer[64];
-    CxMemFile stream(buffer, 64);
-    ASSERT_TRUE(WriteReplayStream(stream, 10, kRows));
-    GateClock clock;
-    ClockedDriver driver;
-    ReplayRunner runner(clock);
-    std::atomic<int> finished{0};
-    ASSERT_TRUE(runner.Start(&driver, stream, {}, [&] { ++finished; }));
-    EXPECT_FALSE(runner.Start(&driver, stream)) << "one replay at a time";
-    clock.Open(1);
-    ASSERT_TRUE(WaitFor([&] { return clock.waiting == 2; }));
-    runner.RequestStop();  // while the thread waits for the second command
-    EXPECT_TRUE(runner.Stopping());
-    EXPECT_EQ(driver.Sent(), 1u);
-    EXPECT_EQ(runner.Record(), 0);
-    clock.Open(2);
-    ASSERT_TRUE(WaitFor([&] { return finished == 1; }));
-    runner.Join();
-    EXPECT_FALSE(runner.Running());
-    EXPECT_EQ(driver.frames.size(), 3u);
-    ExpectRowsInOrder(driver.frames, "graceful stop");
-    EXPECT_EQ(runner.Record(), 2);
-    EXPECT_EQ(runner.Pass(), 1u);
-}
 
 TEST(ReplayRunner, AnAbortEndsALongPauseAndNothingMoreGoesOut) {
     uint8_t buffer[64];
     CxMemFile stream(buffer, 64);
     ASSERT_TRUE(WriteReplayStream(stream, 60000, kRows));
-    GateClock clock;
-    clock.gated = false;
-    ClockedDriver driver;
+    CountingClock clock;
+    RecordingDriver driver;
     std::atomic<int> finished{0};
     ReplayRunner runner(clock);
     ASSERT_TRUE(runner.Start(&driver, stream, {}, [&] { ++finished; }));
-    ASSERT_TRUE(WaitFor([&] { return clock.waiting == 1; }));
+    EXPECT_FALSE(runner.Start(&driver, stream)) << "one replay at a time";
+    ASSERT_TRUE(WaitUntil([&] { return clock.waiting == 1; }));
     runner.RequestStop();
     auto abort = std::async(std::launch::async, [&] { runner.Abort(); });
     ASSERT_EQ(abort.wait_for(10s), std::future_status::ready) << "the pause was not interrupted";
     EXPECT_FALSE(runner.Running());
     EXPECT_EQ(finished, 1);
-    EXPECT_EQ(driver.Sent(), 0u);
+    EXPECT_EQ(driver.sent, 0u);
 }
 
 }  // namespace

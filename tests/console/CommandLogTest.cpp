@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
 
 #include "platform/Semaphore.h"
@@ -33,71 +32,32 @@ protected:
     NullDriver m_driver;
 };
 
-TEST_F(RecordTest, IntervalIsTheTimeSinceThePreviousCommand) {
-    struct Case {
+TEST_F(RecordTest, IntervalSinceThePreviousCommandAndTheFrameThatFits) {
+    const struct {
         const char* what;
         uint32_t last, now, interval;
-    };
-    const Case cases[] = {
-        {"no previous command gives 0", 0, 5000, 0},
-        {"time since the previous command", 1000, 1750, 750},
-        {"a wrap of the counter still gives the right interval", 0xFFFFFF00u, 0x100, 0x200},
-        {"2^31 ms or more is kept unchanged", 1, 0x80000001u, 0x80000000u},
-    };
-    m_driver.SetFrame({0xff, 0x01, 0, 0, 0, 0, 0x01});
-    for (const Case& c : cases) {
-        m_lastTick = c.last;
-        g_now = c.now;
-        RecordLastCommand(&m_driver);
-        EXPECT_EQ(g_LastCmd.Load().dwInterval, c.interval) << c.what;
-        EXPECT_EQ(m_lastTick, c.now) << c.what << ": the new stamp";
-    }
-}
-
-TEST_F(RecordTest, FrameIsCopiedWhenItFitsTheRecord) {
-    struct Case {
-        const char* what;
         std::vector<uint8_t> frame;
         uint32_t size;
         std::vector<uint8_t> data;  // the first bytes of byData afterwards
+    } cases[] = {
+        // clang-format off
+        {"no previous command gives 0", 0, 5000, 0, {1, 2, 3, 4, 5, 6, 7}, 7, {1, 2, 3, 4, 5, 6, 7}},
+        {"time since the previous command", 1000, 1750, 750, {8, 7, 6, 5, 4, 3, 2, 1}, 8, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {"counter wrap; a longer frame keeps the previous bytes", 0xFFFFFF00u, 0x100, 0x200, std::vector<uint8_t>(9, 9), 8, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {"2^31 ms or more is kept; no frame yet", 1, 0x80000001u, 0x80000000u, {}, 0, {}},
+        // clang-format on
     };
-    const Case cases[] = {
-        {"seven-byte frame", {1, 2, 3, 4, 5, 6, 7}, 7, {1, 2, 3, 4, 5, 6, 7}},
-        {"eight-byte frame", {8, 7, 6, 5, 4, 3, 2, 1}, 8, {8, 7, 6, 5, 4, 3, 2, 1}},
-        {"a longer frame keeps the previous bytes",
-         std::vector<uint8_t>(9, 9),
-         8,
-         {8, 7, 6, 5, 4, 3, 2, 1}},
-        {"no frame yet", {}, 0, {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        m_lastTick = c.last;
+        g_now = c.now;
         m_driver.SetFrame(c.frame);
         RecordLastCommand(&m_driver);
         const CommandRecord record = g_LastCmd.Load();
+        EXPECT_EQ(record.dwInterval, c.interval) << c.what;
+        EXPECT_EQ(m_lastTick, c.now) << c.what << ": the new stamp";
         EXPECT_EQ(record.dwSize, c.size) << c.what;
         EXPECT_TRUE(std::equal(c.data.begin(), c.data.end(), record.byData)) << c.what;
     }
-}
-
-TEST(LastCommandSlot, AReaderNeverSeesHalfAnOldAndHalfANewRecord) {
-    LastCommandSlot slot;
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int i = 0; i < 20000; ++i) {
-            CommandRecord r;
-            std::memset(&r, i & 0xFF, sizeof r);
-            slot.Store(r);
-        }
-        done = true;
-    });
-    int mixed = 0;
-    while (!done) {
-        const CommandRecord r = slot.Load();
-        const auto* bytes = reinterpret_cast<const uint8_t*>(&r);
-        mixed += std::count(bytes, bytes + sizeof r, bytes[0]) != sizeof r;
-    }
-    writer.join();
-    EXPECT_EQ(mixed, 0);
 }
 
 // One record slot and one pending wake-up: a command recorded while a wake-up

@@ -28,16 +28,6 @@ long DeadPid() {
     return pid;
 }
 
-struct Failure {
-    OpenFailureKind kind;
-    std::string text;
-};
-
-Failure OpenFails(CSerialPort& port, unsigned number) {
-    EXPECT_EQ(port.OpenComm(&Ignore, number, 9600, 'N', 8, 1), 0);
-    return {port.LastOpenFailure().kind, DescribeOpenFailure(port.LastOpenFailure())};
-}
-
 TEST(OpenFailure, EachConditionGivesItsReason) {
     ScopedPortMap map;
     PtyPair pty;
@@ -101,14 +91,16 @@ TEST(OpenFailure, BusyNamesTheProgramHoldingTheLock) {
     const bool holding = read(ready[0], &held, 1) == 1 && held == '1';
     close(ready[0]);
     CSerialPort port;
-    const Failure f = OpenFails(port, 3);
+    EXPECT_EQ(port.OpenComm(&Ignore, 3, 9600, 'N', 8, 1), 0);
+    const OpenFailureKind kind = port.LastOpenFailure().kind;
+    const std::string text = DescribeOpenFailure(port.LastOpenFailure());  // while it holds
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
     ASSERT_TRUE(holding);
-    EXPECT_EQ(f.kind, OpenFailureKind::Busy);
-    EXPECT_NE(f.text.find(pty.slavePath() + " is in use by another program: "), std::string::npos)
-        << f.text;
-    EXPECT_NE(f.text.find("(pid " + std::to_string(child) + ")"), std::string::npos) << f.text;
+    EXPECT_EQ(kind, OpenFailureKind::Busy);
+    EXPECT_NE(text.find(pty.slavePath() + " is in use by another program: "), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("(pid " + std::to_string(child) + ")"), std::string::npos) << text;
 }
 
 // Root opens every device node, so the group cases are scripted.

@@ -6,16 +6,6 @@
 
 #include <cerrno>
 
-#include "platform/TickCount.h"
-
-namespace {
-
-DomeCamera::Time DomeNow() {
-    return DomeCamera::Time(GetTickCount());
-}
-
-}  // namespace
-
 DomePeer::DomePeer(int fd) : m_fd(fd) {
     m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_thread = std::thread(&DomePeer::Run, this);
@@ -76,20 +66,12 @@ void DomePeer::Take(const std::vector<DomeEvent>& events) {
     if (events.empty()) {
         return;
     }
-    const DomeCamera::Time now = DomeNow();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (const DomeEvent& event : events) {
             if (event.kind == DomeEvent::Kind::Garbage) {
                 m_garbage += event.skipped;
                 continue;
-            }
-            DomeCamera& camera = m_cameras.try_emplace(event.frame.address, now).first->second;
-            // A dome drops a frame whose check byte is wrong.
-            if (event.frame.checkOk()) {
-                camera.Apply(event.frame.command, now);
-            } else {
-                camera.AdvanceTo(now);
             }
             m_frames.push_back(event.frame);
         }
@@ -121,13 +103,4 @@ DomeFrame DomePeer::Frame(size_t index) const {
 size_t DomePeer::GarbageBytes() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_garbage;
-}
-
-std::optional<DomeCamera> DomePeer::Camera(uint8_t address) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_cameras.find(address);
-    if (it == m_cameras.end()) {
-        return std::nullopt;
-    }
-    return it->second;
 }

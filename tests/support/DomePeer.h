@@ -1,25 +1,18 @@
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
-#include "tools/DomeCamera.h"
 #include "tools/DomeDecoder.h"
 #include "tools/DomeFrame.h"
 
-// The far end of the line as a camera sees it: a thread reads the peer side of
-// a pty and feeds every byte to the virtual dome's decoder and cameras. Frames
-// keep their arrival order; bytes that start no frame are counted as garbage.
-//
-// Dome time is the tick counter (platform/TickCount.h), so a test that moves
-// the ticks by hand also decides how far the simulated cameras move.
+// The far end of the line as a dome sees it: a thread reads the peer side of
+// a pty and feeds every byte to the virtual dome's decoder. Frames keep their
+// arrival order; bytes that start no frame are counted as garbage.
 class DomePeer {
 public:
     // Reads `fd` (not owned; it must stay open until Stop) until stopped.
@@ -40,9 +33,6 @@ public:
     DomeFrame Frame(size_t index) const;
     // Bytes skipped because they started no frame.
     size_t GarbageBytes() const;
-    // The camera at an address after the frames so far; none before a frame
-    // reached it.
-    std::optional<DomeCamera> Camera(uint8_t address) const;
 
 private:
     void Run();
@@ -56,6 +46,5 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::vector<DomeFrame> m_frames;
-    std::map<uint8_t, DomeCamera> m_cameras;
     size_t m_garbage = 0;
 };

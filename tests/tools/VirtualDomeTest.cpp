@@ -47,13 +47,6 @@ TEST(VirtualDome, PrintsOneLinePerEvent) {
         int ms;
         std::string expected;
     } cases[] = {
-        {"text: frame with camera state", false, "FF 01 00 08 20 20 49", 1234,
-         "    1.234  Pelco-D addr 1    ff 01 00 08 20 20 49     check OK             "
-         "tilt up speed 0x20              pan   0.0 tilt -45.0 zoom   0 focus  50 iris  50"},
-        {"text: bad frame", false, "FF 01 00 08 20 20 00", 0,
-         "    0.000  Pelco-D addr 1    ff 01 00 08 20 20 00     check BAD (want 49)  "
-         "tilt up speed 0x20              pan   0.0 tilt -45.0 zoom   0 focus  50 iris  50  "
-         "(ignored by the dome)"},
         {"text: garbage", false, "12 34", 0, "    0.000  skipped 2 bytes: 12 34"},
         {"json: tilt up", true, "FF 01 00 08 20 20 49", 1234,
          R"({"t_ms":1234,"event":"frame","protocol":"pelco-d","address":1,)"
@@ -64,11 +57,6 @@ TEST(VirtualDome, PrintsOneLinePerEvent) {
          R"("bytes":"a0 01 00 07 00 09 af 01","check":"bad","expected_check":"00",)"
          R"("command":"go to preset","text":"go to preset 9","args":{"preset":9},)"
          R"("remark":"ignored by the dome",)" START_CAMERA},
-        {"json: left and right at once name their argument once", true, "FF 01 00 06 20 20 47", 0,
-         R"({"t_ms":0,"event":"frame","protocol":"pelco-d","address":1,)"
-         R"("bytes":"ff 01 00 06 20 20 47","check":"ok","expected_check":"47",)"
-         R"("command":"pan left, pan right","text":"pan left speed 0x20, pan right speed 0x20",)"
-         R"("args":{"pan_speed":32},)" START_CAMERA},
         {"json: garbage", true, "00 7F", 7,
          R"({"t_ms":7,"event":"garbage","skipped":2,"bytes":"00 7f"})"},
     };
@@ -90,13 +78,10 @@ TEST(DomeReport, JsonEscape) {
         std::string in;
         std::string out;
     } rows[] = {
-        {"plain text passes", "go to preset 5", "go to preset 5"},
         {"quote and backslash", "a\"b\\c", "a\\\"b\\\\c"},
-        {"named control characters", "\n\r\t", "\\n\\r\\t"},
         {"other control characters as \\u", std::string("\x01\x1f\x7f", 3),
          "\\u0001\\u001f\\u007f"},
         {"a zero byte does not end the text", std::string("a\0b", 3), "a\\u0000b"},
-        {"UTF-8 passes unchanged", "\xc3\xa9", "\xc3\xa9"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "platform/PortMap.h"
+#include "platform/TickCount.h"
 
 #include "tests/support/ScopedPortMap.h"
 
@@ -20,23 +23,18 @@ protected:
     const std::string m_dir = m_map.root();
 };
 
-TEST_F(PortNameTest, FallsBackToTtySWithoutALink) {
-    const struct {
-        unsigned port;
-        const char* device;
-    } cases[] = {{1, "/dev/ttyS0"}, {2, "/dev/ttyS1"}, {8, "/dev/ttyS7"}, {0, ""}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(ResolveComPort(c.port), c.device) << "COM" << c.port;
-    }
-}
-
-TEST_F(PortNameTest, UsesTheLinkWhenPresentEvenIfDangling) {
+TEST_F(PortNameTest, ALinkWinsEvenIfDanglingElseTtyS) {
     fs::create_directories(m_dir + "/orvane/ports");
     const std::string link = m_dir + "/orvane/ports/COM3";
     ASSERT_EQ(symlink("/dev/does-not-exist", link.c_str()), 0);
     EXPECT_EQ(PortMapPath(3), link);
-    EXPECT_EQ(ResolveComPort(3), link);
-    EXPECT_EQ(ResolveComPort(4), "/dev/ttyS3");
+    const struct {
+        unsigned port;
+        std::string device;
+    } cases[] = {{1, "/dev/ttyS0"}, {3, link}, {8, "/dev/ttyS7"}, {0, ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveComPort(c.port), c.device) << "COM" << c.port;
+    }
 }
 
 TEST_F(PortNameTest, BindingsReadBackWithTheDomesRecord) {
@@ -100,4 +98,17 @@ TEST_F(PortNameTest, NoHomeMeansNoPortMap) {
     if (home != nullptr) {
         setenv("HOME", saved.c_str(), 1);
     }
+}
+
+// The ticks are read inside a steady-clock window around a sleep, so neither
+// bound depends on how long the sleep really took.
+TEST(TickCount, CountsMilliseconds) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const uint32_t first = GetTickCount();
+    std::this_thread::sleep_for(milliseconds(50));
+    const uint32_t elapsed = GetTickCount() - first;
+    const auto window = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_GE(elapsed, 49u);
+    EXPECT_LE(elapsed, window + 2);
 }
