@@ -1,5 +1,5 @@
 // The dialog template: every control at its place in dialog units, the
-// handler connections, the enable groups and the field exchange.
+// handler connections and the enable groups.
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -25,23 +25,8 @@
 
 namespace {
 
-constexpr char kNumberCaption[] = "Orvane";
 // A screenful of the long lists (225 addresses and presets).
 constexpr int kLongListRows = 20;
-// While a mouse button is down a modal report could swallow its release (a
-// held button would then keep the dome moving), so it waits.
-constexpr int kReportRetryMs = 100;
-
-const char* MarkName(HexTokenMark::Kind kind) {
-    switch (kind) {
-        case HexTokenMark::NotHex:
-            return "not hex";
-        case HexTokenMark::TooLong:
-            return "too long";
-        default:
-            return "ignored";
-    }
-}
 
 // Everything that needs an open port.
 constexpr std::array<int, 35> kPortGroupIds = {
@@ -298,87 +283,4 @@ void COrvaneDlg::EnableControls(uint32_t group, bool enable) {
             GetDlgItem(id)->setEnabled(enable);
         }
     }
-}
-
-// ---- field exchange -------------------------------------------------------
-
-bool COrvaneDlg::UpdateData(bool saveAndValidate) {
-    return DoDataExchange(saveAndValidate);
-}
-
-COrvaneDlg::NumericField& COrvaneDlg::Numeric(QLineEdit* edit) {
-    return edit == m_editCtrlRate ? m_fieldCtrlRate : m_fieldCmdInterval;
-}
-
-bool COrvaneDlg::ExchangeUnsigned(NumericField& field) {
-    const QByteArray text = field.edit->text().toUtf8();
-    const NumberField number =
-        NumberField::Parse(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-    if (number.state == NumberField::Valid) {
-        *field.member = number.value;
-        return true;
-    }
-    field.reported = true;
-    m_prompter->Message(NumberField::InvalidMessage(field.name), kNumberCaption,
-                        PromptIcon::Warning);
-    field.edit->setFocus();
-    field.edit->selectAll();
-    return false;
-}
-
-void COrvaneDlg::CommitNumericField(QLineEdit* edit) {
-    if (ExchangeUnsigned(Numeric(edit)) && edit == m_editCtrlRate) {
-        PublishCtrlRate();
-    }
-}
-
-// editingFinished also follows Enter, which CommitNumericField has taken,
-// and a switch to another window, which leaves nothing. The report runs
-// after the focus change, never inside it.
-void COrvaneDlg::OnLeaveNumericField(QLineEdit* edit) {
-    if (focusWidget() == edit) {
-        return;
-    }
-    QTimer::singleShot(0, this, [this, edit] {
-        if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-            QTimer::singleShot(kReportRetryMs, this, [this, edit] { OnLeaveNumericField(edit); });
-            return;
-        }
-        if (!Numeric(edit).reported && focusWidget() != edit && edit->isEnabled()) {
-            CommitNumericField(edit);
-        }
-    });
-}
-
-void COrvaneDlg::UpdateHexPreview() {
-    const QByteArray text = m_editHexCommand->text().toUtf8();
-    const ManualPreview preview = PreviewManualCommand(
-        std::string_view(text.constData(), static_cast<size_t>(text.size())), m_pPtz.get());
-    m_lblHexFrame->setText(preview.frame.empty()
-                               ? QStringLiteral("Frame: none (no PTZ driver)")
-                               : QStringLiteral("Frame: ") + QString::fromStdString(preview.text));
-    QStringList marks;
-    for (const HexTokenMark& mark : preview.marks) {
-        marks << QStringLiteral("%1 %2").arg(
-            QString::fromUtf8(
-                text.mid(static_cast<qsizetype>(mark.offset), static_cast<qsizetype>(mark.length))),
-            QString::fromLatin1(MarkName(mark.kind)));
-    }
-    const QString all = marks.join(QStringLiteral(", "));
-    m_lblHexMarks->setToolTip(all);
-    m_lblHexMarks->setText(
-        m_lblHexMarks->fontMetrics().elidedText(all, Qt::ElideRight, m_lblHexMarks->width()));
-}
-
-bool COrvaneDlg::DoDataExchange(bool saveAndValidate) {
-    if (!saveAndValidate) {
-        m_editConfigPath->setText(m_strConfigPath);
-        m_editHexCommand->setText(m_strHexCommand);
-        m_editCmdInterval->setText(QString::number(m_nCmdInterval));
-        m_editCtrlRate->setText(QString::number(m_nCtrlRate));
-        return true;
-    }
-    m_strConfigPath = m_editConfigPath->text();
-    m_strHexCommand = m_editHexCommand->text();
-    return ExchangeUnsigned(m_fieldCmdInterval) && ExchangeUnsigned(m_fieldCtrlRate);
 }
