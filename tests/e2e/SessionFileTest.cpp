@@ -8,7 +8,6 @@
 #include <QPushButton>
 
 #include "console/ControlIds.h"
-#include "ptz/PelcoP.h"
 #include "tests/e2e/E2eSession.h"
 #include "tests/support/TempDir.h"
 
@@ -99,8 +98,6 @@ TEST(SessionFile, ASavedSessionLoadsIntoAFreshDialogAndReplaysInOrder) {
         EXPECT_EQ(b.Edit(IDC_EDIT_CTRLRATE)->text(), c.rate);
         EXPECT_EQ(b.Edit(IDC_EDIT_CMDINTERVAL)->text(), c.cmdInterval);
         EXPECT_EQ(b.Edit(IDC_EDIT_CONFIGPATH)->text().toStdString(), file);
-        EXPECT_EQ(dynamic_cast<PelcoP*>(b.probe().Driver()) != nullptr, c.model == 1);
-        EXPECT_EQ(b.probe().Driver()->GetAddress(), c.address);
 
         pacer.Arm(dome);
         ASSERT_TRUE(b.Click(IDC_BTN_AUTOSTART));
@@ -127,8 +124,8 @@ TEST(SessionFile, ASavedSessionLoadsIntoAFreshDialogAndReplaysInOrder) {
         }
         EXPECT_EQ(static_cast<size_t>(b.Rows()), n) << "replayed commands are not listed";
 
-        // The loaded rate and driver are in force for the operator too, and
-        // the first command after a replay starts a new interval count.
+        // The loaded rate, driver and address are in force for the operator
+        // too, and the first command after a replay starts a new interval count.
         const size_t sent = frames.size();
         ticks.Advance(700);
         b.Press(IDC_BTN_UP);

@@ -1,6 +1,7 @@
 // Shutting the dialog down in the middle of things: during a replay, with a
 // pile of appends queued for the list, and with the line gone. Every way ends
-// promptly, leaves no program-wide state behind and lets a new dialog work.
+// (a hang is the test's timeout), leaves no program-wide state behind and
+// lets a new dialog work.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
-#include "tests/fault/FaultUtil.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/DomePeer.h"
 #include "tools/DomeReport.h"
@@ -45,7 +45,7 @@ void QueueAppends(DialogHarness& h, DomePeer&) {
     }
 }
 
-TEST(Shutdown, EndsPromptlyWhateverIsUnderWay) {
+TEST(Shutdown, LeavesNothingBehindWhateverIsUnderWay) {
     using Setup = std::function<void(DialogHarness&, DomePeer&)>;
     struct Case {
         const char* name;
@@ -96,7 +96,7 @@ TEST(Shutdown, EndsPromptlyWhateverIsUnderWay) {
         next.Release(IDC_BTN_UP);
         ASSERT_TRUE(dome.WaitForFrames(2));
         EXPECT_EQ(CommandText(dome.Frame(1).command, false), "stop");
-        ASSERT_TRUE(next.WaitForRows(1));
+        EXPECT_TRUE(next.WaitForRows(1));
     }
 }
 
