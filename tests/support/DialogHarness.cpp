@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
 
 #include "console/CommandListModel.h"
 #include "console/ControlIds.h"
@@ -25,31 +26,12 @@ void EnsureQtApplication() {
     new QApplication(argc, argv);
 }
 
-// ---- ScriptedPrompter -----------------------------------------------------
-
-void ScriptedPrompter::Message(const std::string& text, const std::string& caption,
-                               PromptIcon icon) {
-    messages.push_back({text, caption, icon});
-}
-
-std::optional<std::string> ScriptedPrompter::OpenFile(const std::string& defaultName,
-                                                      const std::string& filter) {
-    fileRequests.push_back({defaultName, filter});
-    if (fileAnswers.empty()) {
+std::optional<std::string> ScriptedPrompter::Take(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> ScriptedPrompter::ChooseFolder(const std::string& title) {
-    folderTitles.push_back(title);
-    if (folderAnswers.empty()) {
-        return std::nullopt;
-    }
-    std::optional<std::string> answer = folderAnswers.front();
-    folderAnswers.pop_front();
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
     return answer;
 }
 
@@ -60,15 +42,6 @@ std::vector<std::string> ScriptedPrompter::Texts() const {
     }
     return texts;
 }
-
-void ScriptedPrompter::Clear() {
-    messages.clear();
-    aboutCount = 0;
-    fileRequests.clear();
-    folderTitles.clear();
-}
-
-// ---- ScopedManualTicks ----------------------------------------------------
 
 namespace {
 std::atomic<uint32_t> g_manualTick{0};
@@ -86,59 +59,17 @@ ScopedManualTicks::~ScopedManualTicks() {
     SetTickSource(nullptr);
 }
 
-void ScopedManualTicks::Set(uint32_t tick) {
-    g_manualTick = tick;
-}
-
 void ScopedManualTicks::Advance(uint32_t ms) {
     g_manualTick += ms;
 }
 
-uint32_t ScopedManualTicks::Now() const {
-    return g_manualTick.load();
-}
-
-// ---- DialogOptions ----------------------------------------------------------
-
-DialogOptions DialogOptions::NoDevice() {
-    DialogOptions options;
-    options.linkCom1 = false;
-    return options;
-}
-
-DialogOptions DialogOptions::FailingAt(CreationStep step) {
-    DialogOptions options;
-    options.hook = [step](CreationStep s) { return s != step; };
-    return options;
-}
-
-DialogOptions DialogOptions::WithReplaySleep(ReplaySleep sleep) {
-    DialogOptions options;
-    options.replaySleep = sleep;
-    return options;
-}
-
-// ---- DialogHarness --------------------------------------------------------
-
 DialogHarness::DialogHarness(DialogOptions options) {
     EnsureQtApplication();
-    if (options.linkCom1) {
-        m_ports.Link(1, m_pty.slavePath());
-    } else {
-        m_ports.Link(1, m_ports.root() + "/no-such-device");
-    }
+    m_ports.Link(1, options.linkCom1 ? m_pty.slavePath() : m_ports.root() + "/no-such-device");
     m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
     m_dlg->SetCreationHook(options.hook);
     m_dlg->SetReplaySleep(options.replaySleep);
     m_dlg->Create();
-}
-
-DialogHarness::~DialogHarness() {
-    m_dlg.reset();
-}
-
-QWidget* DialogHarness::Item(int id) const {
-    return m_dlg->GetDlgItem(id);
 }
 
 QPushButton* DialogHarness::Button(int id) const {

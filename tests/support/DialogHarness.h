@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -39,27 +38,33 @@ public:
         std::string caption;
         PromptIcon icon;
     };
-    struct FileRequest {
-        std::string defaultName;
-        std::string filter;
-    };
 
-    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
-    void About() override { ++aboutCount; }
+    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        messages.push_back({text, caption, icon});
+    }
+    void About() override {}
     // Each answer is taken from the front of its queue; an empty queue cancels.
-    std::optional<std::string> OpenFile(const std::string& defaultName,
-                                        const std::string& filter) override;
-    std::optional<std::string> ChooseFolder(const std::string& title) override;
+    std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
+        return Take(fileAnswers);
+    }
+    std::optional<std::string> ChooseFolder(const std::string& title) override {
+        folderTitles.push_back(title);
+        return Take(folderAnswers);
+    }
 
     std::vector<std::string> Texts() const;
-    void Clear();
+    void Clear() {
+        messages.clear();
+        folderTitles.clear();
+    }
 
     std::vector<Shown> messages;
-    int aboutCount = 0;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
-    std::vector<FileRequest> fileRequests;
     std::vector<std::string> folderTitles;
+
+private:
+    static std::optional<std::string> Take(std::deque<std::optional<std::string>>& answers);
 };
 
 // A tick counter moved by hand, installed for the object's life, so
@@ -71,9 +76,7 @@ public:
     ScopedManualTicks(const ScopedManualTicks&) = delete;
     ScopedManualTicks& operator=(const ScopedManualTicks&) = delete;
 
-    void Set(uint32_t tick);
     void Advance(uint32_t ms);
-    uint32_t Now() const;
 };
 
 struct DialogOptions {
@@ -83,10 +86,12 @@ struct DialogOptions {
     ReplaySleep replaySleep = nullptr;
 
     // COM1 leads nowhere.
-    static DialogOptions NoDevice();
+    static DialogOptions NoDevice() { return {false, {}, nullptr}; }
     // The one creation step fails.
-    static DialogOptions FailingAt(CreationStep step);
-    static DialogOptions WithReplaySleep(ReplaySleep sleep);
+    static DialogOptions FailingAt(CreationStep step) {
+        return {true, [step](CreationStep s) { return s != step; }, nullptr};
+    }
+    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {true, {}, sleep}; }
 };
 
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1"
@@ -94,7 +99,6 @@ struct DialogOptions {
 class DialogHarness {
 public:
     explicit DialogHarness(DialogOptions options = {});
-    ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;
 
@@ -104,7 +108,7 @@ public:
     PtyPair& pty() { return m_pty; }
     ScopedPortMap& ports() { return m_ports; }
 
-    QWidget* Item(int id) const;
+    QWidget* Item(int id) const { return m_dlg->GetDlgItem(id); }
     QPushButton* Button(int id) const;
     QComboBox* Combo(int id) const;
     QLineEdit* Edit(int id) const;
@@ -132,6 +136,7 @@ public:
     void ProcessEvents();
 
 private:
+    // Declared in this order so the dialog goes first, then the pty and the map.
     ScopedPortMap m_ports;
     PtyPair m_pty;
     ScriptedPrompter m_prompter;
