@@ -9,7 +9,6 @@ class CSerialPort;
 class CxIOFile;
 class CxMemFile;
 class PtzBase;
-class QTableView;
 
 // Test access to a COrvaneDlg's working objects and threads, which the
 // dialog keeps private.
@@ -31,7 +30,6 @@ public:
     bool ReplayThreadRunning() const { return m_dlg.m_hAutoThread.joinable(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
-    QTableView* ListView() const { return m_dlg.m_listCommands; }
     uint32_t CtrlRate() const { return m_dlg.m_nCtrlRate; }
     void SetConfigPath(const QString& path) { m_dlg.m_strConfigPath = path; }
 
