@@ -1,13 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "commandlist/CommandRecord.h"
 #include "console/ControlIds.h"
+#include "tests/support/ListFileBytes.h"
 #include "tests/support/TempDir.h"
 
 // The controls that need an open port, and those a running replay also
@@ -30,41 +29,14 @@ inline std::vector<int> AllControlIds() {
     return ids;
 }
 
-using Bytes = std::vector<uint8_t>;
 inline const std::string kCfg = "DomeConfig.cfg";
 
-// A file built by hand from the layout: twelve words, then 16-byte records.
-inline Bytes FileBytes(const std::vector<int32_t>& words,
+// A list file of (frame, interval) records.
+inline Bytes FileBytes(const std::vector<int32_t>& header,
                        const std::vector<std::pair<Bytes, uint32_t>>& records) {
-    Bytes out;
-    auto put = [&out](uint32_t w) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<uint8_t>(w >> (8 * i)));
-        }
-    };
-    for (int32_t w : words) {
-        put(static_cast<uint32_t>(w));
-    }
+    std::vector<CommandRecord> out;
     for (const auto& [frame, interval] : records) {
-        put(interval);
-        put(static_cast<uint32_t>(frame.size()));
-        Bytes data = frame;
-        data.resize(8, 0);
-        out.insert(out.end(), data.begin(), data.end());
+        out.push_back(Record(frame, interval));
     }
-    return out;
-}
-
-// COM index, baud, data bits, stop bits, parity, model, address, rate, interval, n.
-inline std::vector<int32_t> Header(int com, int baud, int data, int stop, int parity, int model,
-                                   int address, int rate, int interval, int count) {
-    return {0, com, baud, data, stop, parity, 0, model, address, rate, interval, count};
-}
-
-inline CommandRecord Record(const Bytes& frame, uint32_t interval) {
-    CommandRecord r{};
-    r.dwInterval = interval;
-    r.dwSize = static_cast<uint32_t>(frame.size());
-    std::memcpy(r.byData, frame.data(), frame.size());
-    return r;
+    return ListFileBytes(header, out);
 }

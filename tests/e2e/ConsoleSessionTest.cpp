@@ -5,6 +5,9 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 #include <string>
 
 #include "console/ControlIds.h"
@@ -13,7 +16,8 @@
 namespace {
 
 TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
-    enum class Act { Hold, Click, Send };
+    // HoldAndLeave: released after the pointer left the button.
+    enum class Act { Hold, HoldAndLeave, Click, Send };
     struct Step {
         Act act;
         int id;
@@ -24,7 +28,7 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
         {Act::Hold, IDC_BTN_UP, "tilt up speed 0x15"},
         {Act::Hold, IDC_BTN_DOWN, "tilt down speed 0x15"},
         {Act::Hold, IDC_BTN_LEFT, "pan left speed 0x15"},
-        {Act::Hold, IDC_BTN_RIGHT, "pan right speed 0x15"},
+        {Act::HoldAndLeave, IDC_BTN_RIGHT, "pan right speed 0x15"},
         {Act::Hold, IDC_BTN_LU, "pan left speed 0x15, tilt up speed 0x15"},
         {Act::Hold, IDC_BTN_RU, "pan right speed 0x15, tilt up speed 0x15"},
         {Act::Hold, IDC_BTN_LD, "pan left speed 0x15, tilt down speed 0x15"},
@@ -71,12 +75,13 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
         int index = 0;
         for (const Step& step : steps) {
             SCOPED_TRACE(step.meaning);
-            if (step.act == Act::Hold) {
+            if (step.act == Act::Hold || step.act == Act::HoldAndLeave) {
                 h.Press(step.id);
                 ASSERT_TRUE(ListedAndReceived(h, dome, index, kAddress, step.meaning));
                 EXPECT_EQ(h.Row(index++).interval, "0");
                 ticks.Advance(400);
-                h.Release(step.id);
+                h.Release(step.id,
+                          step.act == Act::Hold ? std::nullopt : std::optional<QPoint>({-40, -40}));
                 ASSERT_TRUE(ListedAndReceived(h, dome, index, kAddress, "stop"));
                 EXPECT_EQ(h.Row(index++).interval, "400");
                 continue;
@@ -88,13 +93,27 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
             EXPECT_EQ(h.Rows(), index + 1) << "listed at once, not by the log thread";
             ASSERT_TRUE(ListedAndReceived(h, dome, index++, kAddress, step.meaning));
         }
-        // SHOT sends nothing: the next frame the dome sees is MENU's.
+        // SHOT and a key activating a hold button send nothing: the next
+        // frame the dome sees is MENU's.
         ASSERT_TRUE(h.Click(IDC_BTN_SHOT));
+        QSignalSpy keyed(h.Button(IDC_BTN_UP), &QPushButton::clicked);
+        h.Button(IDC_BTN_UP)->setFocus();
+        QTest::keyClick(h.Button(IDC_BTN_UP), Qt::Key_Space);
+        EXPECT_EQ(keyed.count(), 1) << "the key did activate the button";
+        h.ProcessEvents();
         EXPECT_EQ(h.Rows(), index);
         ASSERT_TRUE(h.Click(IDC_BTN_MENU));
         ASSERT_TRUE(ListedAndReceived(h, dome, index, kAddress, "go to preset 95"));
+        // Clear restarts the numbering and the interval count.
+        ASSERT_TRUE(h.Click(IDC_BTN_CLEAR));
+        EXPECT_EQ(h.Rows(), 0);
+        ticks.Advance(300);
+        ASSERT_TRUE(h.Click(IDC_BTN_MENU));
+        ASSERT_EQ(h.Rows(), 1);
+        EXPECT_EQ(h.Row(0).id + "/" + h.Row(0).interval, "0/0");
+        ASSERT_TRUE(dome.WaitForFrames(static_cast<size_t>(index) + 2));
         dome.Stop();
-        EXPECT_EQ(dome.FrameCount(), static_cast<size_t>(index) + 1);
+        EXPECT_EQ(dome.FrameCount(), static_cast<size_t>(index) + 2);
         EXPECT_EQ(dome.GarbageBytes(), 0u);
     }
 }

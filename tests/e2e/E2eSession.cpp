@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/WaitUntil.h"
+
 namespace {
 
 std::atomic<ReplayPacer*> g_pacer{nullptr};
@@ -28,11 +30,13 @@ std::atomic<ReplayPacer*> g_pacer{nullptr};
     }
     const DomeFrame frame = dome.Frame(static_cast<size_t>(index));
     const ::testing::AssertionResult same = RowShowsFrame(h.Row(index), frame);
-    if (same && (frame.address != address || Meaning(frame) != meaning)) {
+    const std::string id = h.Row(index).id;
+    if (same &&
+        (frame.address != address || Meaning(frame) != meaning || id != std::to_string(index))) {
         return ::testing::AssertionFailure()
-               << "the dome read " << HexBytes(frame.bytes) << " as \"" << Meaning(frame)
-               << "\" to " << int{frame.address} << ", not \"" << meaning << "\" to "
-               << int{address};
+               << "row " << id << ": the dome read " << HexBytes(frame.bytes) << " as \""
+               << Meaning(frame) << "\" to " << int{frame.address} << ", not \"" << meaning
+               << "\" to " << int{address} << " as row " << index;
     }
     return same;
 }
@@ -69,7 +73,6 @@ void ReplayPacer::Pause(uint32_t ms) {
         sentBefore = m_base + m_pauses.size();
         m_pauses.push_back(ms);
     }
-    m_changed.notify_all();
     if (dome != nullptr) {
         dome->WaitForFrames(sentBefore);
     }
@@ -80,8 +83,6 @@ std::vector<uint32_t> ReplayPacer::Pauses() const {
     return m_pauses;
 }
 
-bool ReplayPacer::WaitForPauses(size_t count, int timeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_pauses.size() >= count; });
+bool ReplayPacer::WaitForPauses(size_t count) const {
+    return WaitUntil([&] { return Pauses().size() >= count; });
 }

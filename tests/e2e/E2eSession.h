@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -22,8 +21,8 @@ inline std::string Meaning(const DomeFrame& frame) {
 ::testing::AssertionResult RowShowsFrame(const CommandRowTexts& row, const DomeFrame& frame);
 
 // Waits for row `index` and for the dome's frame `index`, then checks that
-// they agree, that the frame went to `address` and that the dome read it as
-// `meaning`.
+// they agree, that the row is numbered `index`, that the frame went to
+// `address` and that the dome read it as `meaning`.
 ::testing::AssertionResult ListedAndReceived(DialogHarness& h, const DomePeer& dome, int index,
                                              uint8_t address, const std::string& meaning);
 
@@ -44,13 +43,12 @@ public:
     void Arm(const DomePeer& dome);
     // Pauses taken since Arm; each is followed by one frame sent.
     std::vector<uint32_t> Pauses() const;
-    bool WaitForPauses(size_t count, int timeoutMs = 10000) const;
+    bool WaitForPauses(size_t count) const;
 
 private:
     void Pause(uint32_t ms);
 
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
     const DomePeer* m_dome = nullptr;
     size_t m_base = 0;
     std::vector<uint32_t> m_pauses;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
 
 #include "console/CommandListModel.h"
 #include "console/ControlIds.h"
@@ -26,13 +27,6 @@ void EnsureQtApplication() {
     new QApplication(argc, argv);
 }
 
-// ---- ScriptedPrompter -----------------------------------------------------
-
-void ScriptedPrompter::Message(const std::string& text, const std::string& caption,
-                               PromptIcon icon) {
-    messages.push_back({text, caption, icon});
-}
-
 bool ScriptedPrompter::Ask(const std::string& text, const std::string&) {
     questions.push_back(text);
     if (askAnswers.empty()) {
@@ -43,24 +37,12 @@ bool ScriptedPrompter::Ask(const std::string& text, const std::string&) {
     return answer;
 }
 
-std::optional<std::string> ScriptedPrompter::OpenFile(const std::string& defaultName,
-                                                      const std::string& filter) {
-    fileRequests.push_back({defaultName, filter});
-    if (fileAnswers.empty()) {
+std::optional<std::string> ScriptedPrompter::Take(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> ScriptedPrompter::ChooseFolder(const std::string& title) {
-    folderTitles.push_back(title);
-    if (folderAnswers.empty()) {
-        return std::nullopt;
-    }
-    std::optional<std::string> answer = folderAnswers.front();
-    folderAnswers.pop_front();
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
     return answer;
 }
 
@@ -71,16 +53,6 @@ std::vector<std::string> ScriptedPrompter::Texts() const {
     }
     return texts;
 }
-
-void ScriptedPrompter::Clear() {
-    messages.clear();
-    aboutCount = 0;
-    fileRequests.clear();
-    folderTitles.clear();
-    questions.clear();
-}
-
-// ---- ScopedManualTicks ----------------------------------------------------
 
 namespace {
 std::atomic<uint32_t> g_manualTick{0};
@@ -98,54 +70,14 @@ ScopedManualTicks::~ScopedManualTicks() {
     SetTickSource(nullptr);
 }
 
-void ScopedManualTicks::Set(uint32_t tick) {
-    g_manualTick = tick;
-}
-
 void ScopedManualTicks::Advance(uint32_t ms) {
     g_manualTick += ms;
 }
 
-uint32_t ScopedManualTicks::Now() const {
-    return g_manualTick.load();
-}
-
-// ---- DialogOptions ----------------------------------------------------------
-
-DialogOptions DialogOptions::NoDevice() {
-    DialogOptions options;
-    options.linkCom1 = false;
-    return options;
-}
-
-DialogOptions DialogOptions::FailingAt(CreationStep step) {
-    DialogOptions options;
-    options.hook = [step](CreationStep s) { return s != step; };
-    return options;
-}
-
-DialogOptions DialogOptions::WithReplaySleep(ReplaySleep sleep) {
-    DialogOptions options;
-    options.replaySleep = sleep;
-    return options;
-}
-
-DialogOptions DialogOptions::WithReplayClock(ReplayClock& clock) {
-    DialogOptions options;
-    options.replayClock = &clock;
-    return options;
-}
-
-// ---- DialogHarness --------------------------------------------------------
-
 DialogHarness::DialogHarness(DialogOptions options) {
     EnsureQtApplication();
     IgnoreFileSizeSignal();
-    if (options.linkCom1) {
-        m_ports.Link(1, m_pty.slavePath());
-    } else {
-        m_ports.Link(1, m_ports.root() + "/no-such-device");
-    }
+    m_ports.Link(1, options.linkCom1 ? m_pty.slavePath() : m_ports.root() + "/no-such-device");
     m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
     m_dlg->SetCreationHook(options.hook);
     m_dlg->SetPortDiscovery(&m_discovery);
@@ -154,14 +86,6 @@ DialogHarness::DialogHarness(DialogOptions options) {
     }
     m_dlg->SetReplayClock(m_sleepClock ? m_sleepClock.get() : options.replayClock);
     m_dlg->Create();
-}
-
-DialogHarness::~DialogHarness() {
-    m_dlg.reset();
-}
-
-QWidget* DialogHarness::Item(int id) const {
-    return m_dlg->GetDlgItem(id);
 }
 
 QPushButton* DialogHarness::Button(int id) const {

@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -41,31 +40,38 @@ public:
         std::string caption;
         PromptIcon icon;
     };
-    struct FileRequest {
-        std::string defaultName;
-        std::string filter;
-    };
 
-    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        messages.push_back({text, caption, icon});
+    }
     // Answered from `askAnswers`; an empty queue answers No.
     bool Ask(const std::string& text, const std::string& caption) override;
-    void About() override { ++aboutCount; }
+    void About() override {}
     // Each answer is taken from the front of its queue; an empty queue cancels.
-    std::optional<std::string> OpenFile(const std::string& defaultName,
-                                        const std::string& filter) override;
-    std::optional<std::string> ChooseFolder(const std::string& title) override;
+    std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
+        return Take(fileAnswers);
+    }
+    std::optional<std::string> ChooseFolder(const std::string& title) override {
+        folderTitles.push_back(title);
+        return Take(folderAnswers);
+    }
 
     std::vector<std::string> Texts() const;
-    void Clear();
+    void Clear() {
+        messages.clear();
+        folderTitles.clear();
+        questions.clear();
+    }
 
     std::vector<Shown> messages;
-    int aboutCount = 0;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
     std::deque<bool> askAnswers;
     std::vector<std::string> questions;
-    std::vector<FileRequest> fileRequests;
     std::vector<std::string> folderTitles;
+
+private:
+    static std::optional<std::string> Take(std::deque<std::optional<std::string>>& answers);
 };
 
 // A tick counter moved by hand, installed for the object's life, so
@@ -77,9 +83,7 @@ public:
     ScopedManualTicks(const ScopedManualTicks&) = delete;
     ScopedManualTicks& operator=(const ScopedManualTicks&) = delete;
 
-    void Set(uint32_t tick);
     void Advance(uint32_t ms);
-    uint32_t Now() const;
 };
 
 struct DialogOptions {
@@ -92,11 +96,13 @@ struct DialogOptions {
     ReplayClock* replayClock = nullptr;
 
     // COM1 leads nowhere.
-    static DialogOptions NoDevice();
+    static DialogOptions NoDevice() { return {false, {}, nullptr}; }
     // The one creation step fails.
-    static DialogOptions FailingAt(CreationStep step);
-    static DialogOptions WithReplaySleep(ReplaySleep sleep);
-    static DialogOptions WithReplayClock(ReplayClock& clock);
+    static DialogOptions FailingAt(CreationStep step) {
+        return {true, [step](CreationStep s) { return s != step; }, nullptr};
+    }
+    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {true, {}, sleep}; }
+    static DialogOptions WithReplayClock(ReplayClock& clock) { return {true, {}, nullptr, &clock}; }
 };
 
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1",
@@ -104,7 +110,6 @@ struct DialogOptions {
 class DialogHarness {
 public:
     explicit DialogHarness(DialogOptions options = {});
-    ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;
 
@@ -115,7 +120,7 @@ public:
     ScopedPortMap& ports() { return m_ports; }
     ScriptedPortDiscovery& discovery() { return m_discovery; }
 
-    QWidget* Item(int id) const;
+    QWidget* Item(int id) const { return m_dlg->GetDlgItem(id); }
     QPushButton* Button(int id) const;
     QComboBox* Combo(int id) const;
     QLineEdit* Edit(int id) const;
@@ -148,6 +153,7 @@ public:
     bool StopReplay();
 
 private:
+    // Declared in this order so the dialog goes first, then the pty and the map.
     ScopedPortMap m_ports;
     PtyPair m_pty;
     ScriptedPrompter m_prompter;

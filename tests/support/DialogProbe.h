@@ -12,7 +12,6 @@ class CSerialPort;
 class CxIOFile;
 class CxMemFile;
 class PtzBase;
-class QTableView;
 
 // Test access to a COrvaneDlg's working objects and threads, which the
 // dialog keeps private.
