@@ -15,10 +15,9 @@ TEST(HexText, SplitTokens) {
         const char* text;
         int32_t count;
         const char* slots;  // all four joined with '|'; "-" is untouched
-    } rows[] = {
-        {"leading spaces", "   1 2", 4, "1|2|-|-"},   {"double space", "a  b", 4, "a||b|-"},
-        {"more than slots", "1 2 3 4", 3, "1|2|3|-"}, {"trailing space", "1 2 ", 4, "1|2||-"},
-        {"spaces only", "   ", 4, "|-|-|-"},          {"tab", "a\tb c", 4, "a\tb|c|-|-"}};
+    } rows[] = {{"leading spaces", "   1 2", 4, "1|2|-|-"},
+                {"double space", "a  b", 4, "a||b|-"},
+                {"more than slots", "1 2 3 4", 3, "1|2|3|-"}};
     for (auto& r : rows) {
         TokenSlot s[4] = {"-", "-", "-", "-"};
         EXPECT_TRUE(SplitTokens(s, r.count, r.text));
@@ -39,10 +38,8 @@ TEST(CommandRow, TextsRoundTrip) {
         CommandRecord record;
         const char *message, *size, *interval;
     } rows[] = {
-        {{0, 7, {0xFF, 1, 0, 0, 0, 0, 1}}, "ff 01 00 00 00 00 01", "7", "0"},
         {{350, 8, {0xA0, 1, 0, 8, 0, 0x20, 0xAF, 0x26}}, "a0 01 00 08 00 20 af 26", "8", "350"},
         {{0x80000000u, 7, {0x0A}}, "0a 00 00 00 00 00 00", "7", "-2147483648"},
-        {{5, 2, {1, 2}}, "01 02", "2", "5"},
         {{5, 0, {}}, "", "0", "5"},
     };
     for (auto& r : rows) {
