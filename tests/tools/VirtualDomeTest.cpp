@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "tests/support/Hex.h"
-#include "tools/DomeReport.h"
 #include "tools/VirtualDome.h"
 
 namespace {
@@ -62,22 +61,6 @@ TEST(VirtualDome, PrintsOneLinePerEvent) {
         }
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0], c.expected);
-    }
-}
-
-TEST(DomeReport, JsonEscape) {
-    const struct {
-        const char* name;
-        std::string in;
-        std::string out;
-    } rows[] = {
-        {"other control characters as \\u", std::string("\x01\x1f\x7f", 3),
-         "\\u0001\\u001f\\u007f"},
-        {"a zero byte does not end the text", std::string("a\0b", 3), "a\\u0000b"},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(JsonEscape(r.in), r.out);
     }
 }
 
