@@ -35,20 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         file.Open();
     uint8_t scratch[9000];
     for (int step = 0; step < 64 && in.n > 0; ++step) {
-        switch (in.Byte() % 9) {
-            case 0: {
-                const uint32_t itemSize = in.Byte() % 20;
-                const uint32_t count = in.Byte() % 500;
-                if (static_cast<uint64_t>(itemSize) * count <= sizeof(scratch)) {
-                    std::memset(scratch, in.Byte(), sizeof(scratch));
-                    file.Write(scratch, itemSize, count);
-                }
-                break;
-            }
+        const uint8_t op = in.Byte() % 9;
+        switch (op) {
+            case 0:
             case 1: {
                 const uint32_t itemSize = in.Byte() % 20;
                 const uint32_t count = in.Byte() % 500;
-                if (static_cast<uint64_t>(itemSize) * count <= sizeof(scratch)) {
+                if (static_cast<uint64_t>(itemSize) * count > sizeof(scratch)) {
+                    break;
+                }
+                if (op == 0) {
+                    std::memset(scratch, in.Byte(), sizeof(scratch));
+                    file.Write(scratch, itemSize, count);
+                } else {
                     file.Read(scratch, itemSize, count);
                 }
                 break;

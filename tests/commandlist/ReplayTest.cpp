@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <future>
 
 #include "commandlist/Replay.h"
@@ -100,24 +99,6 @@ TEST(Replay, EmptyOrUnreadableStreamSendsNothingAndNeverSpins) {
     RunReplay(&driver, stream, driver.run, &Pause);  // flag clear: returns at once
     RunReplay(nullptr, stream, std::atomic<int>{1}, &Pause);
     EXPECT_TRUE(driver.frames.empty());
-}
-
-TEST(Replay, StreamHoldsWhatFitsTheGivenBuffer) {
-    for (uint32_t size : {2u << 20, 8u + 24u, 7u}) {  // 131,071 rows; 1 row; no header
-        std::vector<uint8_t> buffer(size, 0xEE);
-        CxMemFile stream(buffer.data(), size);
-        const int32_t fit = size < 8 ? -1 : int32_t((size - 8) / 16);
-        EXPECT_EQ(WriteReplayStream(stream, 0, std::vector<CommandRecord>(131072, kRows[1])),
-                  fit >= 0);
-        if (fit < 0) {
-            EXPECT_EQ(buffer, std::vector<uint8_t>(size, 0xEE));
-            continue;
-        }
-        EXPECT_EQ(std::memcmp(&buffer[4], &fit, 4), 0) << size;
-        EXPECT_EQ(buffer[16 * fit], 0xA0) << "last record written";
-        EXPECT_EQ(buffer[8 + 16 * fit], 0xEE) << "and nothing after it";
-        EXPECT_EQ(stream.GetBuffer(true), buffer.data()) << "never grown";
-    }
 }
 
 // The steady clock, counting the waits begun.

@@ -24,9 +24,7 @@ TEST(PreviewManualCommand, ShowsTheFrameSendBuildsAndMarksMisreadTokens) {
         std::vector<M> marks;
     };
     const Case cases[] = {
-        {"start-up text, P", "0x00 0x00 0x00 0x00", true, 1, {0xa0, 1, 0, 0, 0, 0, 0xaf, 0x0e}, {}},
         {"prefix and case, D", "ff 1 0X2a 7", false, 1, {0xff, 1, 0xff, 1, 0x2a, 7, 0x32}, {}},
-        {"empty field sends zeros", "", false, 1, {0xff, 1, 0, 0, 0, 0, 1}, {}},
         {"a long typo keeps its last byte",
          "0x1234567890",
          false,
@@ -80,8 +78,6 @@ TEST(NumberField, EmptyIsNoErrorAndTheMessageNamesTheField) {
 
                  {" 42 ", F::Valid, 42},
                  {"4294967295", F::Valid, 4294967295u},
-                 {"4294967296", F::Invalid, 0},
-                 {"-1", F::Invalid, 0},
 
                  {"12a", F::Invalid, 0}};
     for (const auto& c : cases) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
-#include <cstring>
-
 #include "serial/SerialDevicePosix.h"
 
 namespace {
@@ -29,14 +27,10 @@ TEST(LineSettings, SettingsMapToARawTermios) {
         speed_t speed;
         tcflag_t framing;
     } cases[] = {
-        {{110, 'N', 8, 1}, B110, CS8},
         {{300, 'E', 7, 1}, B300, CS7 | PARENB},
-        {{1200, 'O', 7, 2}, B1200, CS7 | PARENB | PARODD | CSTOPB},
+        {{1200, 'O', 6, 2}, B1200, CS6 | PARENB | PARODD | CSTOPB},
         {{2400, 'N', 5, 1}, B2400, CS5},
-        {{4800, 'N', 6, 2}, B4800, CS6 | CSTOPB},
         {{9600, 'N', 8, 1}, B9600, CS8},
-        {{38400, 'O', 8, 1}, B38400, CS8 | PARENB | PARODD},
-        {{921600, 'N', 8, 1}, B921600, CS8},
     };
     for (const auto& c : cases) {
         termios tio = Cooked(c.framing);
@@ -50,24 +44,6 @@ TEST(LineSettings, SettingsMapToARawTermios) {
         EXPECT_EQ(tio.c_cflag & (HUPCL | CRTSCTS), 0u) << "RTS dropped on close, or hardware flow";
         EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD);
         EXPECT_EQ(tio.c_cc[VMIN] + tio.c_cc[VTIME], 0);
-    }
-}
-
-TEST(LineSettings, RefusedValuesLeaveTheSettingsUntouched) {
-    const struct {
-        const char* what;
-        LineSettings settings;
-    } cases[] = {
-        {"lower-case parity", {9600, 'e', 8, 1}}, {"4 data bits", {9600, 'N', 4, 1}},
-        {"9 data bits", {9600, 'N', 9, 1}},       {"0 stop bits", {9600, 'N', 8, 0}},
-        {"3 stop bits", {9600, 'N', 8, 3}},       {"baud 14400", {14400, 'N', 8, 1}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(LineSettingsValid(c.settings)) << c.what;
-        termios tio = Cooked();
-        const termios before = tio;
-        EXPECT_FALSE(MakeLineTermios(tio, c.settings)) << c.what;
-        EXPECT_EQ(std::memcmp(&tio, &before, sizeof(tio)), 0) << c.what << ": refused, yet changed";
     }
 }
 

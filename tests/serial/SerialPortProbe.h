@@ -14,8 +14,6 @@ public:
     explicit SerialPortProbe(CSerialPort& port) : m_port(port) {}
 
     void OnStep(std::function<void(Step)> hook) { m_port.m_stepHook = std::move(hook); }
-    // Runs where the monitor thread is about to be created; may throw.
-    void OnThreadStart(std::function<void()> hook) { m_port.m_threadStartHook = std::move(hook); }
 
     // Bytes waiting in the port's input queue.
     uint32_t QueuedInput() const {
@@ -24,7 +22,6 @@ public:
         return count;
     }
     void Purge() { m_port.m_hPort.Purge(); }
-    int Descriptor() const { return m_port.m_hPort.Descriptor(); }
 
 private:
     CSerialPort& m_port;

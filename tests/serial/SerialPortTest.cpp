@@ -7,12 +7,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <mutex>
-#include <semaphore>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -32,7 +29,6 @@ constexpr auto kDeadline = 10s;
 
 const Bytes kUp{0xFF, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
 const Bytes kStop{0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
-const Bytes kLeft{0xFF, 0x01, 0x00, 0x04, 0x20, 0x00, 0x25};
 
 // What the receive callback was handed.
 struct Received {
@@ -57,18 +53,6 @@ void ClearReceived() {
     std::lock_guard<std::mutex> lock(g_received.mutex);
     g_received.frames.clear();
 }
-
-// Holds the monitor thread at a step until the test opens the gate; once
-// open it stays open.
-struct Gate {
-    void Arrive() {
-        arrived.release();
-        open.acquire();
-    }
-    bool WaitArrived() { return arrived.try_acquire_for(kDeadline); }
-    void Open() { open.release(1 << 20); }
-    std::counting_semaphore<> arrived{0}, open{0};
-};
 
 // A new pty line discipline is cooked; leaving it so checks that opening the
 // port really makes the line raw.
@@ -122,7 +106,6 @@ protected:
     PtyPair m_pty;
     // Touched by the monitor thread through the step hook: declared before
     // the port so they outlive its thread.
-    Gate m_gate;
     std::function<void(Step)> m_onStep;
     std::atomic<int> m_steps[static_cast<int>(Step::WriteAbandoned) + 1] = {};
     std::atomic<uint32_t> m_holdUntilQueued{0};
@@ -151,33 +134,6 @@ TEST_F(SerialPortTest, FramesArriveOnThePeerByteForByte) {
     }
     EXPECT_EQ(m_pty.ReadPeer(expected.size()), expected);
     EXPECT_TRUE(m_pty.DrainPeer().empty()) << "bytes beyond the requests went out";
-}
-
-// The monitor thread held just before it takes the send slot.
-TEST_F(SerialPortTest, LaterRequestReplacesOneNotYetTakenAndWritePurgesInput) {
-    OnStep([this](Step step) {
-        if (step == Step::TakeSlot) {
-            m_gate.Arrive();
-        }
-    });
-    ASSERT_EQ(Open(), 1);
-    ASSERT_EQ(Send(kUp), 1);
-    ASSERT_TRUE(m_gate.WaitArrived());
-    ASSERT_EQ(Send(kStop), 1);
-    const Bytes stale{0xFF, 1, 2, 3, 4, 5, 6};
-    ASSERT_TRUE(m_pty.WritePeer(stale));
-    ASSERT_TRUE(WaitUntil([&] { return m_probe.QueuedInput() == stale.size(); }));
-    m_gate.Open();
-    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop);
-    ASSERT_EQ(Send(kLeft), 1);
-    EXPECT_EQ(m_pty.ReadPeer(kLeft.size()), kLeft) << "the replaced request went out";
-    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) >= 2; }));
-    ASSERT_TRUE(m_pty.WritePeer(kLeft));
-    ASSERT_TRUE(WaitUntil([] { return FrameCount() >= 1; }));
-    m_port.CloseComm();  // joins the monitor thread: every write is counted
-    EXPECT_EQ(Count(Step::WriteDone), 2) << "a request was written more than once";
-    std::lock_guard<std::mutex> lock(g_received.mutex);
-    EXPECT_EQ(g_received.frames.front(), kLeft) << "input queued before the write survived it";
 }
 
 TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
@@ -243,55 +199,6 @@ TEST_F(SerialPortTest, SecondPortOnTheSameDeviceIsRefused) {
     EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << "free once the holder closed";
 }
 
-TEST_F(SerialPortTest, MonitorThatCannotStartFailsTheOpenAndLeaksNothing) {
-    const auto descriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                             std::filesystem::directory_iterator());
-    };
-    const auto before = descriptors();
-    m_probe.OnThreadStart([] {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    });
-    EXPECT_EQ(m_port.OpenComm(&OnReceive, kPort, 9600, 'N', 8, 1), 0);
-    EXPECT_EQ(m_port.IsCommOpen(), 0);
-    EXPECT_EQ(Send(kUp), 0);
-    EXPECT_EQ(descriptors(), before) << "the device or an event stayed open";
-    m_probe.OnThreadStart(nullptr);
-    EXPECT_EQ(Open(), 1) << "the device stayed locked";
-}
-
-TEST_F(SerialPortTest, RefusedRequestsChangeNothing) {
-    EXPECT_EQ(Send(kUp), 0) << "before any open";
-    const struct {
-        const char* what;
-        unsigned port, baud;
-        char parity;
-        ReceiveCallback callback;
-    } refused[] = {
-        {"parity X", kPort, 9600, 'X', &OnReceive},
-        {"baud 12345", kPort, 12345, 'N', &OnReceive},
-        {"port 0", 0, 9600, 'N', &OnReceive},
-        {"no callback", kPort, 9600, 'N', nullptr},
-    };
-    for (const auto& c : refused) {
-        ASSERT_EQ(Open(), 1) << c.what;
-        EXPECT_EQ(m_port.OpenComm(c.callback, c.port, c.baud, c.parity, 8, 1), 0) << c.what;
-        EXPECT_EQ(m_port.IsCommOpen(), 0) << c.what;
-        CSerialPort other;
-        EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << c.what << ": still held";
-    }
-    ASSERT_EQ(Open(19200), 1);
-    EXPECT_EQ(Open(38400), 1) << "opening an open port reopens it";
-    const Bytes tooLong(CSerialPort::kSendSlotSize + 1, 0x55);
-    EXPECT_EQ(m_port.SendBytes(tooLong.data(), static_cast<uint32_t>(tooLong.size())), 0);
-    EXPECT_EQ(m_port.SendBytes(nullptr, 7), 0);
-    ASSERT_EQ(Send(kStop), 1);
-    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop) << "a refused request was queued after all";
-    EXPECT_EQ(m_port.CloseComm(), 1);
-    EXPECT_EQ(m_port.CloseComm(), 1);
-    EXPECT_EQ(Send(kUp), 0) << "after close";
-}
-
 TEST_F(SerialPortTest, VanishedPeerIsReportedAndAReboundLinkOpensAgain) {
     std::atomic<int> lost{0};
     m_port.SetLineLostCallback([&lost] { ++lost; });
@@ -345,26 +252,6 @@ TEST_F(SerialPortTest, SendsGetOutUnderAnInputFlood) {
     }
     flooding = false;
     flood.join();
-}
-
-TEST_F(SerialPortTest, StalledWriteIsAbandonedAndCloseReturns) {
-    ASSERT_EQ(Open(), 1);
-    const int fd = m_probe.Descriptor();
-    // Output suspended: the pty takes no byte, like a line that never drains.
-    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
-    ASSERT_EQ(Send(kUp), 1);
-    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteAbandoned) >= 1; }))
-        << "the write never gave up";
-    ASSERT_EQ(tcflow(fd, TCOON), 0);
-    ASSERT_EQ(Send(kStop), 1);
-    EXPECT_EQ(m_pty.ReadPeer(kStop.size()), kStop)
-        << "the abandoned bytes went out, or the thread did not return to its wait";
-
-    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
-    const int taken = Count(Step::TakeSlot);
-    ASSERT_EQ(Send(kLeft), 1);
-    ASSERT_TRUE(WaitUntil([&] { return Count(Step::TakeSlot) > taken; }));
-    EXPECT_EQ(m_port.CloseComm(), 1);  // the test's time-out catches a hang
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 // Frames in the tests read as on a scope, written here independently of the
-// program's own hex conversion: "FF 01 00" <-> {0xFF, 0x01, 0x00}.
+// program's own hex conversion: "FF 01 00" -> {0xFF, 0x01, 0x00}.
 
 // Bytes of space-separated hex pairs; parsing stops at the first non-hex token.
 inline std::vector<uint8_t> FromHex(const std::string& text) {
@@ -21,17 +21,6 @@ inline std::vector<uint8_t> FromHex(const std::string& text) {
             break;
         }
         out.push_back(static_cast<uint8_t>(value));
-    }
-    return out;
-}
-
-// Upper-case pairs separated by single spaces.
-inline std::string ToHex(const std::vector<uint8_t>& bytes) {
-    std::string out;
-    for (uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%s%02X", out.empty() ? "" : " ", b);
-        out += cell;
     }
     return out;
 }

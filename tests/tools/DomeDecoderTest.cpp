@@ -31,24 +31,14 @@ struct FrameCase {
 // Every frame the program sends, plus hand-typed ones, each read back alone.
 const FrameCase kFrames[] = {
     {"D pan left", "FF 01 00 04 20 20 45", "D 1 pan left speed 0x20"},
-    {"D tilt up", "FF 01 00 08 20 20 49", "D 1 tilt up speed 0x20"},
     {"D left and up", "FF 01 00 0C 20 20 4D", "D 1 pan left speed 0x20, tilt up speed 0x20"},
-    {"D turbo pan", "FF 01 00 02 FF 3F 41", "D 1 pan right turbo"},
     {"D focus near in command 1", "FF 01 01 00 00 00 02", "D 1 focus near"},
-    {"D focus far in command 2", "FF 01 00 80 00 00 81", "D 1 focus far"},
-    {"D set preset", "FF 01 00 03 00 05 09", "D 1 set preset 5"},
     {"D scan on needs the sense bit", "FF 01 90 00 00 00 91", "D 1 auto scan on"},
-    {"D scan bit alone is scan off", "FF 01 10 00 00 00 11", "D 1 auto scan off"},
     {"D unknown extended, sum wraps", "FF E0 00 4F 01 FF 2F", "D 224 extended 0x4f data 01 ff"},
     {"P pan left uses data 3", "A0 01 00 04 20 00 AF 2A", "P 1 pan left speed 0x20"},
-    {"P tilt up uses data 4", "A0 01 00 08 00 20 AF 26", "P 1 tilt up speed 0x20"},
-    {"P turbo at 0x40", "A0 01 00 02 40 00 AF 4C", "P 1 pan right turbo"},
     {"P focus near is data 1 bit 1", "A0 01 02 00 00 00 AF 0C", "P 1 focus near"},
-    {"P focus far is data 1 bit 0", "A0 01 01 00 00 00 AF 0F", "P 1 focus far"},
     {"P scan is a call of preset 99", "A0 01 00 07 00 63 AF 6A", "P 1 go to preset 99"},
-    {"P auto scan bit", "A0 01 20 00 00 00 AF 2E", "P 1 auto scan on"},
     {"switch on", "F6 5E 00 01 01 01 61", "S 1 switch on"},
-    {"switch check keeps seven bits", "F6 5E 00 C8 01 01 28", "S 200 switch on"},
     {"switch check drops bit 7 of the sum", "F6 5E 00 21 01 01 01", "S 33 switch on"},
 };
 
@@ -74,20 +64,13 @@ struct StreamCase {
 // clang-format off
 const StreamCase kStreams[] = {
     {"press and release", "FF 01 00 08 20 20 49 FF 01 00 00 00 00 01", {"D 1 tilt up speed 0x20", "D 1 stop"}},
-    {"both protocols and the switch frame back to back",
-     "A0 02 00 04 20 00 AF 29 FF 03 00 20 00 00 23 F6 5E 00 04 01 00 63", {"P 2 pan left speed 0x20", "D 3 zoom tele", "S 4 switch off"}},
     {"garbage before a sync byte", "12 34 56 FF 01 00 00 00 00 01", {"skip 3", "D 1 stop"}},
-    {"stray sync byte before a frame", "FF FF 01 00 08 20 20 49", {"skip 1", "D 1 tilt up speed 0x20"}},
     {"truncated frame cut by the next one", "FF 01 00 08 FF 01 00 00 00 00 01", {"skip 4", "D 1 stop"}},
     {"bad check reported, then the next frame", "FF 01 00 08 20 20 00 FF 01 00 00 00 00 01", {"D 1 tilt up speed 0x20 BAD", "D 1 stop"}},
-    {"bad P check", "A0 01 00 00 00 00 AF 0F", {"P 1 stop BAD"}},
     {"a good frame from a bad frame's last byte", "FF 01 00 08 20 20 FF 01 00 00 00 00 01", {"skip 6", "D 1 stop"}},
-    {"bad switch check", "F6 5E 00 01 01 01 E1", {"S 1 switch on BAD"}},
     {"P start without end marker is garbage", "A0 01 00 04 20 00 00 2A FF 01 00 00 00 00 01", {"skip 8", "D 1 stop"}},
-    {"F6 without 5E is garbage", "F6 00 FF 01 00 00 00 00 01", {"skip 2", "D 1 stop"}},
     {"bad frame holding a turbo byte waits, then stands", "FF 01 00 04 FF 20 00", {"D 1 pan left turbo BAD"}},
     {"partial frame at the end is skipped on flush", "FF 01 00 00 00 00 01 FF 01 00", {"D 1 stop", "skip 3"}},
-    {"trailing garbage reported on flush", "FF 01 00 00 00 00 01 00 00", {"D 1 stop", "skip 2"}},
 };
 // clang-format on
 
@@ -112,9 +95,8 @@ std::vector<std::string> FeedInChunks(const std::vector<uint8_t>& bytes,
 
 TEST(DomeDecoder, StreamsDecodeTheSameHoweverSplit) {
     const std::vector<std::vector<size_t>> splits = {
-        {1000},        // all at once
-        {1},           // one byte at a time
-        {3, 5, 2, 7},  // arbitrary chunks
+        {1000},  // all at once
+        {1},     // one byte at a time
         {6, 1},
     };
     for (const StreamCase& c : kStreams) {
