@@ -14,6 +14,8 @@ public:
     explicit SerialPortProbe(CSerialPort& port) : m_port(port) {}
 
     void OnStep(std::function<void(Step)> hook) { m_port.m_stepHook = std::move(hook); }
+    // Runs where the monitor thread would be started; may throw.
+    void OnThreadStart(std::function<void()> hook) { m_port.m_threadStartHook = std::move(hook); }
 
     // Bytes waiting in the port's input queue.
     uint32_t QueuedInput() const {

@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -197,6 +199,21 @@ TEST_F(SerialPortTest, SecondPortOnTheSameDeviceIsRefused) {
     EXPECT_EQ(m_pty.ReadPeer(kUp.size()), kUp) << "the holder must be unaffected";
     m_port.CloseComm();
     EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << "free once the holder closed";
+}
+
+TEST_F(SerialPortTest, MonitorThatCannotStartFailsTheOpenAndLeaksNothing) {
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = descriptors();
+    m_probe.OnThreadStart([] {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_EQ(Open(), 0);
+    EXPECT_EQ(descriptors(), before) << "the device or an event stayed open";
+    m_probe.OnThreadStart(nullptr);
+    EXPECT_EQ(Open(), 1) << "the device stayed locked";
 }
 
 TEST_F(SerialPortTest, VanishedPeerIsReportedAndAReboundLinkOpensAgain) {
