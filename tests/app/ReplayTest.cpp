@@ -86,11 +86,6 @@ protected:
         EXPECT_EQ(h.pty().ReadPeer(frame.size()), frame);
     }
     bool Running() { return h.probe().ReplayThreadRunning(); }
-    QString Caption() { return h.Button(IDC_BTN_AUTOSTART)->text(); }
-    int SelectedRow() {
-        const QModelIndexList rows = h.probe().ListView()->selectionModel()->selectedRows();
-        return rows.size() == 1 ? rows[0].row() : -1;
-    }
 
     GatedClock clock;
     DialogHarness h{DialogOptions::WithReplayClock(clock)};
@@ -126,7 +121,8 @@ TEST_F(Replay, RowsGoOutInOrderPassAfterPassAndAStopLetsThePassFinish) {
             Send(*std::array{&kMenu, &kHome, &kTour}[i % 3]);
         }
         EXPECT_TRUE(h.WaitFor([this] {
-            return SelectedRow() == 0 && h.probe().ReplayPassText() == "Pass 3";
+            const QModelIndexList rows = h.probe().ListView()->selectionModel()->selectedRows();
+            return rows.size() == 1 && rows[0].row() == 0 && h.probe().ReplayPassText() == "Pass 3";
         })) << "the row last sent is marked, with its pass";
         expectLocked(true, false);
         // Returns while two commands of the third pass are still to go.
@@ -135,7 +131,8 @@ TEST_F(Replay, RowsGoOutInOrderPassAfterPassAndAStopLetsThePassFinish) {
         expectLocked(true, true);
         Send(kHome);
         Send(kTour);
-        ASSERT_TRUE(h.WaitFor([this] { return Caption() == "Auto Start" && !Running(); }));
+        ASSERT_TRUE(h.WaitFor(
+            [this] { return h.Button(IDC_BTN_AUTOSTART)->text() == "Auto Start" && !Running(); }));
         expectLocked(false, false);
         std::vector<uint32_t> pauses;
         for (int pass = 0; pass < 3; ++pass) {

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
@@ -15,12 +16,8 @@
 namespace {
 
 bool PortGroupEnabled(DialogHarness& h, bool enabled) {
-    for (int id : kPortGroup) {
-        if (h.Item(id)->isEnabled() != enabled) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(kPortGroup.begin(), kPortGroup.end(),
+                       [&](int id) { return h.Item(id)->isEnabled() == enabled; });
 }
 
 // A refused open keeps the message's first line and says why under it.
