@@ -83,6 +83,7 @@ TEST(SaveLoad, ALoadedFileSetsTheDriverThePresetAndTheStatusLine) {
     ASSERT_TRUE(h.Load(dir.File(kCfg)));
     ASSERT_EQ(h.Rows(), 1);
     EXPECT_EQ(h.Row(0).interval, "250");
+    EXPECT_EQ(h.Edit(IDC_EDIT_CMDINTERVAL)->text(), "800");
     EXPECT_EQ(h.Combo(IDC_COMBO_PRESETID)->currentText(), "40");
     EXPECT_NE(dynamic_cast<PelcoD*>(h.probe().Driver()), nullptr);
     EXPECT_EQ(h.probe().Driver()->GetAddress(), 4);
