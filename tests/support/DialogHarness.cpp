@@ -139,6 +139,24 @@ bool DialogHarness::OpenPort() {
     return probe().PortOpen();
 }
 
+bool DialogHarness::Load(const std::string& path) {
+    m_prompter.fileAnswers.push_back(path);
+    return Click(IDC_BTN_BROWSE);
+}
+
+bool DialogHarness::SaveTo(const std::string& folder, bool replace) {
+    m_prompter.folderAnswers.push_back(folder);
+    const size_t asked = m_prompter.questions.size();
+    if (replace) {
+        m_prompter.askAnswers.push_back(true);
+    }
+    const bool clicked = Click(IDC_BTN_SAVE);
+    if (replace && m_prompter.questions.size() == asked) {
+        m_prompter.askAnswers.pop_back();  // not asked: the answer is not left for later
+    }
+    return clicked;
+}
+
 int DialogHarness::Rows() const {
     return m_dlg->CommandList().Count();
 }

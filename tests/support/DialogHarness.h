@@ -57,6 +57,8 @@ public:
     }
 
     std::vector<std::string> Texts() const;
+    // The text of the last message shown, or "".
+    std::string Last() const { return messages.empty() ? std::string() : messages.back().text; }
     void Clear() {
         messages.clear();
         folderTitles.clear();
@@ -139,6 +141,10 @@ public:
 
     // Clicks "Open" (or "Close") and answers its message; true when the port is open afterwards.
     bool OpenPort();
+    // Clicks "Browse..." with `path` as the chosen file; false when the button is disabled.
+    bool Load(const std::string& path);
+    // Clicks "Save" with `folder` chosen, answering Yes to replacing a file when `replace`.
+    bool SaveTo(const std::string& folder, bool replace = false);
 
     int Rows() const;
     CommandRowTexts Row(int row) const;
