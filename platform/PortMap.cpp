@@ -25,23 +25,6 @@ std::string SysError(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
-// Writes `path` through a temporary beside it and a rename, so a reader sees
-// the old entry or the new one, never none.
-bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error) {
-    const std::string temp = path + ".new-" + std::to_string(::getpid());
-    ::unlink(temp.c_str());
-    if (::symlink(target.c_str(), temp.c_str()) != 0) {
-        error = SysError("cannot create " + temp);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = SysError("cannot replace " + path);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool EnsureMapDir(std::string& error) {
     const std::string dir = PortMapDir();
     if (dir.empty()) {
@@ -58,6 +41,21 @@ bool EnsureMapDir(std::string& error) {
 }
 
 }  // namespace
+
+bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error) {
+    const std::string temp = path + ".new-" + std::to_string(::getpid());
+    ::unlink(temp.c_str());
+    if (::symlink(target.c_str(), temp.c_str()) != 0) {
+        error = SysError("cannot create " + temp);
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        error = SysError("cannot replace " + path);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
 
 std::string PortOwnerPath(unsigned portNumber) {
     const std::string link = PortMapPath(portNumber);

@@ -31,3 +31,7 @@ bool UnbindPort(unsigned portNumber, std::string& error);
 std::string PortOwnerPath(unsigned portNumber);
 bool RecordDomeOwner(unsigned portNumber, long pid, const std::string& target, std::string& error);
 bool ProcessRunning(long pid);
+
+// Points the link `path` at `target` through a temporary link beside it and a
+// rename, so a reader sees the old entry or the new one, never none.
+bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error);

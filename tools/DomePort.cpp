@@ -27,21 +27,6 @@ std::string ReadLink(const std::string& path) {
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
 }
 
-bool ReplaceLink(const std::string& path, const std::string& target, std::string& error) {
-    const std::string temp = path + ".vdome-" + std::to_string(::getpid());
-    ::unlink(temp.c_str());
-    if (::symlink(target.c_str(), temp.c_str()) != 0) {
-        error = Errno("cannot create " + temp);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = Errno("cannot replace " + path);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 DomePort::~DomePort() {
@@ -147,7 +132,7 @@ bool PortLink::Create(unsigned port, const std::string& target, bool force, std:
         }
         // Built beside the final name and renamed over it, so the entry never
         // goes missing while it is replaced.
-        if (!ReplaceLink(path, target, error)) {
+        if (!ReplaceWithSymlink(path, target, error)) {
             m_bRestore = false;
             return false;
         }
@@ -170,7 +155,7 @@ void PortLink::Remove() {
     if (ReadLink(m_path) == m_target) {
         const std::string owner = PortOwnerPath(m_port);
         std::string ignored;
-        if (m_bRestore && ReplaceLink(m_path, m_replacedTarget, ignored)) {
+        if (m_bRestore && ReplaceWithSymlink(m_path, m_replacedTarget, ignored)) {
             if (m_replacedOwner.empty()) {
                 ::unlink(owner.c_str());
             } else {
