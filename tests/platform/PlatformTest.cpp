@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -80,6 +81,22 @@ TEST_F(PortNameTest, BindingsReadBackWithTheDomesRecord) {
 
 // The ticks are read inside a steady-clock window around a sleep, so neither
 // bound depends on how long the sleep really took.
+// Without a home there is no port map: nothing is made at the file-system root.
+TEST_F(PortNameTest, NoHomeMeansNoPortMap) {
+    const char* home = getenv("HOME");
+    const std::string saved = home != nullptr ? home : "";
+    unsetenv("HOME");
+    unsetenv("XDG_CONFIG_HOME");
+    std::string error;
+    EXPECT_EQ(PortMapDir(), "");
+    EXPECT_EQ(ResolveComPort(1), "/dev/ttyS0");
+    EXPECT_FALSE(BindPort(1, "/dev/null", error));
+    EXPECT_NE(error.find("neither HOME nor XDG_CONFIG_HOME"), std::string::npos) << error;
+    if (home != nullptr) {
+        setenv("HOME", saved.c_str(), 1);
+    }
+}
+
 TEST(TickCount, CountsMilliseconds) {
     using namespace std::chrono;
     const auto start = steady_clock::now();
