@@ -7,12 +7,12 @@
 #include <atomic>
 #include <thread>
 
-#include "commandlist/SelectionTables.h"
 #include "bench/BenchSession.h"
 #include "bench/BenchStats.h"
 #include "bench/ListFile.h"
 #include "bench/PeerReader.h"
 #include "bench/Phases.h"
+#include "commandlist/SelectionTables.h"
 #include "console/ControlIds.h"
 
 namespace {

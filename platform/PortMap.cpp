@@ -25,10 +25,14 @@ std::string SysError(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
+}  // namespace
+
 bool EnsureMapDir(std::string& error) {
     const std::string dir = PortMapDir();
     if (dir.empty()) {
-        error = "neither HOME nor XDG_CONFIG_HOME is set, so there is no place for the port map";
+        error =
+            "neither HOME nor XDG_CONFIG_HOME is set, so there is no place for the port map; set "
+            "one of them";
         return false;
     }
     std::error_code ec;
@@ -39,8 +43,6 @@ bool EnsureMapDir(std::string& error) {
     }
     return true;
 }
-
-}  // namespace
 
 bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error) {
     const std::string temp = path + ".new-" + std::to_string(::getpid());

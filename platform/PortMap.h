@@ -32,6 +32,10 @@ std::string PortOwnerPath(unsigned portNumber);
 bool RecordDomeOwner(unsigned portNumber, long pid, const std::string& target, std::string& error);
 bool ProcessRunning(long pid);
 
+// Makes the port map's folder; false with the reason when there is no home
+// to put it in or it cannot be made.
+bool EnsureMapDir(std::string& error);
+
 // Points the link `path` at `target` through a temporary link beside it and a
 // rename, so a reader sees the old entry or the new one, never none.
 bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error);

@@ -89,17 +89,7 @@ void DomePort::ReleaseStaleExclusive() {
 }
 
 bool PortLink::Create(unsigned port, const std::string& target, bool force, std::string& error) {
-    const std::string dir = PortMapDir();
-    if (dir.empty()) {
-        error =
-            "neither HOME nor XDG_CONFIG_HOME is set, so there is no port map to join; "
-            "set one of them";
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec) {
-        error = "cannot create " + dir + ": " + ec.message();
+    if (!EnsureMapDir(error)) {
         return false;
     }
     const std::string path = PortMapPath(port);
