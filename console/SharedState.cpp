@@ -6,13 +6,14 @@ namespace {
 PtzBase* s_driver = nullptr;
 uint32_t s_ctrlRate = kDefaultCtrlRate;
 std::unique_ptr<Semaphore> s_semaphore;
+uint32_t* s_lastTick = nullptr;
 }  // namespace
 
 // Read-only names for the values above; only the setters write them.
 PtzBase* const& g_pPtz = s_driver;
 const uint32_t& g_nCtrlRate = s_ctrlRate;
 const std::unique_ptr<Semaphore>& g_hMsgSemaphore = s_semaphore;
-uint32_t* g_pLastCmdTick = nullptr;
+uint32_t* const& g_pLastCmdTick = s_lastTick;
 LastCommandSlot g_LastCmd;
 
 void LastCommandSlot::Store(const CommandRecord& record) {
@@ -38,7 +39,7 @@ void SetLogSemaphore(std::unique_ptr<Semaphore> semaphore) {
 }
 
 void SetLastTickSlot(uint32_t* tick) {
-    g_pLastCmdTick = tick;
+    s_lastTick = tick;
 }
 
 void ResetSharedState() {

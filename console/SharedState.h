@@ -40,7 +40,7 @@ extern const uint32_t& g_nCtrlRate;
 extern const std::unique_ptr<Semaphore>& g_hMsgSemaphore;
 // Written by the dialog's thread (SetLastTickSlot); read and stepped on the
 // same thread by RecordLastCommand. The dialog's m_dwLastCmdTick, or null.
-extern uint32_t* g_pLastCmdTick;
+extern uint32_t* const& g_pLastCmdTick;
 // Stored by the senders on the dialog's thread (RecordLastCommand); loaded by
 // the log thread and the dialog's thread, under its own lock.
 extern LastCommandSlot g_LastCmd;

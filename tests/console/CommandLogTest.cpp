@@ -21,13 +21,10 @@ class RecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetTickSource(&FakeNow);
-        g_pLastCmdTick = &m_lastTick;
-        g_LastCmd.Store(CommandRecord{});
+        SetLastTickSlot(&m_lastTick);
     }
-    void TearDown() override {
-        SetTickSource(nullptr);
-        g_pLastCmdTick = nullptr;
-    }
+    void TearDown() override { SetTickSource(nullptr); }
+    ScopedSharedStateReset m_reset;  // the slot and the last record, cleared both ways
     uint32_t m_lastTick = 0;
     NullDriver m_driver;
 };
