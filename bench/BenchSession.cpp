@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "commandlist/SelectionTables.h"
 #include "console/ControlIds.h"
 
 BenchSession::BenchSession(ReplaySleep replaySleep)
@@ -22,6 +23,14 @@ BenchSession::~BenchSession() {
     if (m_device >= 0) {
         close(m_device);
     }
+}
+
+const char* BenchSession::OpenPelcoD() {
+    if (!ok()) {
+        return "no pty";
+    }
+    Select(IDC_COMBO_PTZMODEL, kModelPelcoD);
+    return OpenLine() ? nullptr : "COM1 did not open";
 }
 
 bool BenchSession::OpenLine() {

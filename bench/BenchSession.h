@@ -27,6 +27,8 @@ public:
 
     // Opens the port unless it is open, and lets the port's thread start.
     bool OpenLine();
+    // Picks Pelco-D and opens the line; the reason it could not, or null.
+    const char* OpenPelcoD();
 
 private:
     int m_device = -1;

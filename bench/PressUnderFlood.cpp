@@ -12,7 +12,6 @@
 #include "bench/ListFile.h"
 #include "bench/PeerReader.h"
 #include "bench/Phases.h"
-#include "commandlist/SelectionTables.h"
 #include "console/ControlIds.h"
 
 namespace {
@@ -89,13 +88,8 @@ void MeasurePressUnderFlood(const BenchOptions& options, std::vector<Measure>& o
     };
 
     BenchSession session;
-    if (!session.ok()) {
-        fail("no pty");
-        return;
-    }
-    session.Select(IDC_COMBO_PTZMODEL, kModelPelcoD);
-    if (!session.OpenLine()) {
-        fail("COM1 did not open");
+    if (const char* reason = session.OpenPelcoD()) {
+        fail(reason);
         return;
     }
     PeerReader reader(session.peer(), kUpFrame.size());
