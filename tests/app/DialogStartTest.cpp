@@ -11,6 +11,13 @@
 namespace {
 
 TEST(DialogStart, SelectionsDefaultsAndEnabledControls) {
+    {  // one dialog at a time: dialogs share the program-wide state
+        DialogHarness nowhere(DialogOptions::NoDevice());
+        EXPECT_FALSE(nowhere.OpenPort());
+        EXPECT_EQ(nowhere.prompter().Last().rfind("Serial Port Open Failed!\n\nCOM1 leads to ", 0),
+                  0u)
+            << nowhere.prompter().Last();
+    }
     DialogHarness h;
     // Id, current, count, last: the defaults and the lists' ends.
     const std::tuple<int, const char*, int, const char*> combos[] = {
@@ -37,9 +44,16 @@ TEST(DialogStart, SelectionsDefaultsAndEnabledControls) {
     for (const auto& [id, text] : edits) {
         EXPECT_EQ(h.Edit(id)->text().toStdString(), text) << id;
     }
-    for (int id : AllControlIds()) {
-        EXPECT_EQ(h.Item(id)->isEnabled(), kPortGroup.count(id) == 0) << "control " << id;
+    // Closed, open, closed: the port's controls follow the port; each click toggles it.
+    for (bool open : {false, true, false}) {
+        for (int id : AllControlIds()) {
+            EXPECT_EQ(h.Item(id)->isEnabled(), open || kPortGroup.count(id) == 0) << id;
+        }
+        EXPECT_EQ(h.OpenPort(), !open);
     }
+    EXPECT_EQ(h.prompter().Texts(),
+              (std::vector<std::string>{"Serial Port Open Success!", "Serial Port Close Success!",
+                                        "Serial Port Open Success!"}));
 }
 
 TEST(DialogStart, EachCreationFailureIsReportedAndUndone) {

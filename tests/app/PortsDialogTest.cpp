@@ -1,7 +1,6 @@
 // Finding and binding serial devices from the dialog, and the COM entries
 // saying where each port leads.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QComboBox>
@@ -42,32 +41,6 @@ struct FakeAdapter {
 std::string Fallback(unsigned port) {
     const std::string tty = "/dev/ttyS" + std::to_string(port - 1);
     return std::filesystem::exists(tty) ? tty : "not mapped";
-}
-
-TEST(PortLabels, EachComEntrySaysWhereItLeads) {
-    ScopedPortMap ports;
-    PtyPair plain;
-    const pid_t dead = fork();
-    if (dead == 0) {
-        _exit(0);
-    }
-    waitpid(dead, nullptr, 0);
-    std::string error;
-    ports.Link(2, plain.slavePath());
-    ports.Link(3, ports.root() + "/gone");
-    ports.Link(4, plain.slavePath());
-    RecordDomeOwner(4, getpid(), plain.slavePath(), error);
-    ports.Link(5, plain.slavePath());
-    RecordDomeOwner(5, dead, plain.slavePath(), error);
-    const std::pair<unsigned, std::string> cases[] = {
-        {2, "COM2 - " + plain.slavePath()},  // a device the system does not list
-        {3, "COM3 - nothing at " + ports.root() + "/gone"},
-        {4, "COM4 - virtual dome on " + plain.slavePath()},
-        {5, "COM5 - stale link of a stopped virtual dome"},
-        {6, "COM6 - " + Fallback(6)}};  // no link
-    for (const auto& [port, label] : cases) {
-        EXPECT_EQ(ComPortLabel(port, {}), label);
-    }
 }
 
 TEST(PortsDialog, BindsTheSelectedDeviceByItsStableNameAndRemovesABinding) {

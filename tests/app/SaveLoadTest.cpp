@@ -91,17 +91,4 @@ TEST(SaveLoad, ALoadedFileSetsTheDriverThePresetAndTheStatusLine) {
     EXPECT_EQ(h.probe().FileStatus().toStdString(), "Loaded 1 command from " + dir.File(kCfg));
 }
 
-TEST(SaveLoad, AFolderNameReachesTheFileSystemByteForByte) {
-    TempDir dir;
-    const std::string folder = dir.path() + "/caf\xe9-\xff";  // not UTF-8
-    ASSERT_TRUE(std::filesystem::create_directory(folder));
-    // The toolkit's chooser shows the name as text; its bytes are found again.
-    EXPECT_EQ(ToLocalPath(QFile::decodeName(QByteArray::fromStdString(folder))), folder);
-    DialogHarness h;
-    ASSERT_TRUE(h.OpenPort());
-    h.Click(IDC_BTN_MENU);
-    h.SaveTo(folder);
-    EXPECT_EQ(ReadWholeFile(folder + "/" + kCfg).size(), 48u + 16u);
-}
-
 }  // namespace

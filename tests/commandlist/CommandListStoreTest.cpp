@@ -74,50 +74,6 @@ TEST_F(CommandListStoreTest, SavesThroughALinkKeepingItsTargetsBits) {
     umask(oldMask);
 }
 
-TEST_F(CommandListStoreTest, FailedSaveSaysWhereAndWhyAndLosesNothing) {
-    ASSERT_TRUE(std::filesystem::create_directories(dir.File("sub/DomeConfig.cfg")));
-    ASSERT_TRUE(Save(dir.path(), 2));
-    const std::vector<uint8_t> old = ReadWholeFile(cfg);
-    const std::set<std::string> before = Entries(dir.path());
-    struct {
-        const char* what;
-        std::string folder;
-        int error;
-        rlim_t sizeLimit;  // bytes; 0: none
-        size_t rows;
-    } rows[] = {
-        {"missing folder", dir.File("none"), ENOENT, 0, 3},
-        {"name is a folder", dir.File("sub"), EISDIR, 0, 3},
-        {"size limit met on the last flush", dir.path(), EFBIG, 100, 10},
-        {"size limit met while writing", dir.path(), EFBIG, 100, 1000},
-    };
-    for (const auto& r : rows) {
-        FileResult result;
-        if (r.sizeLimit == 0) {
-            result = Save(r.folder, r.rows);
-        } else {
-            // The limit and the signal are the process's: set them in a child.
-            const pid_t child = fork();
-            if (child == 0) {
-                IgnoreFileSizeSignal();
-                const rlimit limit{r.sizeLimit, r.sizeLimit};
-                setrlimit(RLIMIT_FSIZE, &limit);
-                const FileResult inChild = Save(r.folder, r.rows);
-                _exit(inChild.path == cfg ? inChild.error : 1);
-            }
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            ASSERT_TRUE(WIFEXITED(status)) << r.what << ": killed by signal " << WTERMSIG(status);
-            result = FileResult::Failed(cfg, WEXITSTATUS(status));
-        }
-        EXPECT_EQ(result.error, r.error) << r.what;
-        EXPECT_EQ(result.Message(), CommandListPath(r.folder) + ": " + std::strerror(r.error))
-            << r.what;
-        EXPECT_EQ(ReadWholeFile(cfg), old) << r.what;
-        EXPECT_EQ(Entries(dir.path()), before) << r.what << ": a temporary is left";
-    }
-}
-
 TEST_F(CommandListStoreTest, NextSaveRemovesWhatAKilledSaveLeft) {
     const pid_t child = fork();
     if (child == 0) {
@@ -136,34 +92,6 @@ TEST_F(CommandListStoreTest, NextSaveRemovesWhatAKilledSaveLeft) {
     ASSERT_TRUE(Save(dir.path()));
     EXPECT_EQ(Entries(dir.path()),
               (std::set<std::string>{deadOther, running, kCommandListFileName}));
-}
-
-TEST_F(CommandListStoreTest, LoadRefusesWhatIsNoCommandListFileWithoutBlocking) {
-    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    ASSERT_TRUE(WriteWholeFile(dir.File("short"), std::vector<uint8_t>(47)));
-    struct {
-        const char* what;
-        std::string path;
-        int error;
-        const char* reason;
-    } rows[] = {
-        {"FIFO", dir.File("fifo"), EINVAL, kNotRegularFile},
-        {"short header", dir.File("short"), EINVAL, kNotCommandListFile},
-    };
-    for (const auto& r : rows) {
-        CommandListHeader header{};
-        header.count = -7;
-        std::vector<CommandRecord> records(1);
-        alarm(10);  // a blocking open ends the test instead of hanging it
-        const FileResult result = LoadCommandListFile(file, r.path, header, records);
-        alarm(0);
-        EXPECT_EQ(result.error, r.error) << r.what;
-        EXPECT_EQ(result.Message(), r.path + ": " + (r.reason ? r.reason : std::strerror(r.error)))
-            << r.what;
-        EXPECT_EQ(header.count, -7) << r.what;
-        EXPECT_EQ(records.size(), 1u) << r.what;
-        EXPECT_FALSE(file.IsOpen()) << r.what;
-    }
 }
 
 }  // namespace

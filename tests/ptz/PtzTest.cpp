@@ -4,10 +4,7 @@
 
 #include "ptz/PelcoD.h"
 #include "ptz/PelcoP.h"
-#include "serial/SerialPort.h"
 #include "tests/support/Hex.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScopedPortMap.h"
 
 namespace {
 
@@ -55,47 +52,6 @@ TEST(Driver, BuildsTheseFrames) {
         EXPECT_EQ(c.call(*ptz), c.address > 255 ? 1 : 0) << c.what;
         EXPECT_EQ(Last(*ptz), FromHex(c.frame)) << c.what;
     }
-}
-
-TEST(Driver, FramesReachThePeerByteForByteOnlyWhileOpen) {
-    PtyPair pty;
-    ScopedPortMap map;
-    ASSERT_TRUE(pty.ok());
-    ASSERT_TRUE(map.Link(3, pty.slavePath()));
-    CSerialPort port;
-    const auto open = [&] {
-        return port.OpenComm([](uint8_t*, uint32_t) {}, 3, 9600, 'N', 8, 1) == 1;
-    };
-    PelcoD d(&port, 1);
-    PelcoP p(&port, 200);
-
-    // A closed port (never opened, then opened and closed) still builds the
-    // frame and reports success, but nothing may reach the line, not even
-    // after a reopen.
-    for (int round = 0; round < 2; ++round) {
-        EXPECT_EQ(d.Action(PTZ_LEFT, 32, 32), 0);
-        EXPECT_EQ(p.Switch(PTZ_SWITCH, 1), 0);
-        ASSERT_TRUE(open());
-        if (round == 0) {
-            port.CloseComm();
-        }
-    }
-    const struct {
-        PtzBase& ptz;
-        Call call;
-        const char* frame;
-    } sent[] = {
-        {d, PTZ_CALL(Action(PTZ_UP, 32, 32)), "FF 01 00 08 20 20 49"},
-        {d, PTZ_CALL(AutoAction(kRecD, 7)), "FF 01 00 04 20 20 00"},
-        {p, PTZ_CALL(PresetAction(PTZ_PRESET_CALL, 95)), "A0 C8 00 07 00 5F AF 9F"},
-        {p, PTZ_CALL(Switch(PTZ_SWITCH, 0)), "F6 5E 00 C8 01 00 27"},
-    };
-    for (const auto& s : sent) {
-        EXPECT_EQ(s.call(s.ptz), 0);
-        // One frame at a time: the port's mailbox holds only the latest.
-        EXPECT_EQ(pty.ReadPeer(s.ptz.BufferLen()), FromHex(s.frame));
-    }
-    EXPECT_TRUE(pty.DrainPeer().empty()) << "more than the frames reached the line";
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ DialogHarness::DialogHarness(DialogOptions options) {
     if (options.replaySleep != nullptr) {
         m_sleepClock = std::make_unique<SleepReplayClock>(options.replaySleep);
     }
-    m_dlg->SetReplayClock(m_sleepClock ? m_sleepClock.get() : options.replayClock);
+    m_dlg->SetReplayClock(m_sleepClock.get());
     m_dlg->Create();
 }
 

@@ -92,10 +92,8 @@ struct DialogOptions {
     // COM1 leads to the harness's pty; false: to a device that does not exist.
     bool linkCom1 = true;
     CreationHook hook;
-    // The replay's time: a stand-in sleep, or a clock of the test's own
-    // (which outlives the harness); neither: the steady clock.
+    // A stand-in for the replay's pause; none: the steady clock.
     ReplaySleep replaySleep = nullptr;
-    ReplayClock* replayClock = nullptr;
 
     // COM1 leads nowhere.
     static DialogOptions NoDevice() { return {false, {}, nullptr}; }
@@ -104,7 +102,6 @@ struct DialogOptions {
         return {true, [step](CreationStep s) { return s != step; }, nullptr};
     }
     static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {true, {}, sleep}; }
-    static DialogOptions WithReplayClock(ReplayClock& clock) { return {true, {}, nullptr, &clock}; }
 };
 
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1",

@@ -32,7 +32,6 @@ public:
     int AutoRun() const { return m_dlg.m_bAutoRun; }
     int LogRun() const { return m_dlg.m_bLogRun.load(); }
     bool ReplayThreadRunning() const { return m_dlg.m_replay->Running(); }
-    QString ReplayPassText() const { return m_dlg.m_labelReplayPass->text(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
     QTableView* ListView() const { return m_dlg.m_listCommands; }
