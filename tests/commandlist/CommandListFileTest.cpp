@@ -43,7 +43,8 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
     const std::string path = dir.File(kCommandListFileName);
     CxIOFile file;
     auto load = [&](const Bytes& bytes, size_t length, int32_t limit, CommandListLoad& counts) {
-        EXPECT_TRUE(WriteWholeFile(path, Bytes(bytes.begin(), bytes.begin() + std::min(length, bytes.size()))));
+        EXPECT_TRUE(WriteWholeFile(
+            path, Bytes(bytes.begin(), bytes.begin() + std::min(length, bytes.size()))));
         if (length > bytes.size()) {
             EXPECT_EQ(truncate(path.c_str(), static_cast<off_t>(length)), 0);
         }
@@ -60,8 +61,9 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
     const Bytes whole = ListFileBytes({0, 2, 9, 3, 1, 2, 0, 1, 224, 32, 800, 2}, kRecords);
     for (const auto& r : rows) {
         CommandListLoad counts;
-        EXPECT_EQ(load(WithWord(whole, static_cast<int>(r.word), r.value), r.length, r.limit, counts),
-                  r.loaded)
+        EXPECT_EQ(
+            load(WithWord(whole, static_cast<int>(r.word), r.value), r.length, r.limit, counts),
+            r.loaded)
             << r.what;
         EXPECT_EQ(counts.leftOut, r.leftOut) << r.what;
     }

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "platform/Semaphore.h"
-#include "platform/TickCount.h"
-#include "tests/support/NullDriver.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {

@@ -6,13 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "tests/serial/SerialPortProbe.h"
@@ -24,13 +22,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Step = SerialPortProbe::Step;
-using namespace std::chrono_literals;
 
 constexpr unsigned kPort = 3;
-constexpr auto kDeadline = 10s;
 
 const Bytes kUp{0xFF, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
-const Bytes kStop{0xFF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
 
 // What the receive callback was handed.
 struct Received {
@@ -89,9 +84,9 @@ protected:
 
     // The monitor thread purges the line as it starts: the peer may write
     // only once it has.
-    int Open(unsigned baudRate = 9600) {
+    int Open() {
         const int started = Count(Step::Started);
-        const int result = m_port.OpenComm(&OnReceive, kPort, baudRate, 'N', 8, 1);
+        const int result = m_port.OpenComm(&OnReceive, kPort, 9600, 'N', 8, 1);
         if (result == 1) {
             EXPECT_TRUE(WaitUntil([&] { return Count(Step::Started) > started; }));
         }

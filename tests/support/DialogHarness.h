@@ -51,8 +51,7 @@ public:
     std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
         return Take(fileAnswers);
     }
-    std::optional<std::string> ChooseFolder(const std::string& title) override {
-        folderTitles.push_back(title);
+    std::optional<std::string> ChooseFolder(const std::string&) override {
         return Take(folderAnswers);
     }
 
@@ -61,7 +60,6 @@ public:
     std::string Last() const { return messages.empty() ? std::string() : messages.back().text; }
     void Clear() {
         messages.clear();
-        folderTitles.clear();
         questions.clear();
     }
 
@@ -70,7 +68,6 @@ public:
     std::deque<std::optional<std::string>> folderAnswers;
     std::deque<bool> askAnswers;
     std::vector<std::string> questions;
-    std::vector<std::string> folderTitles;
 
 private:
     static std::optional<std::string> Take(std::deque<std::optional<std::string>>& answers);

@@ -30,7 +30,6 @@ public:
     bool PortOpen() const { return m_dlg.m_bPortOpen != 0; }
     // The dialog shows a replay (running or stopping).
     int AutoRun() const { return m_dlg.m_bAutoRun; }
-    int LogRun() const { return m_dlg.m_bLogRun.load(); }
     bool ReplayThreadRunning() const { return m_dlg.m_replay->Running(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <algorithm>
-#include <vector>
-
 #include "ptz/PtzBase.h"
 
 // A driver that builds and sends nothing; test drivers override only the
@@ -22,11 +19,4 @@ public:
     int Shot() override { return 0; }
     int ManualAction(uint8_t, uint8_t, uint8_t, uint8_t) override { return 0; }
     int AutoAction(const uint8_t*, uint32_t) override { return 0; }
-
-    // Makes the last frame whatever the test needs, of any length that fits.
-    void SetFrame(const std::vector<uint8_t>& frame) {
-        const size_t length = std::min(frame.size(), sizeof m_Buffer);
-        m_nBufferLen = static_cast<uint32_t>(length);
-        std::copy_n(frame.begin(), length, m_Buffer);
-    }
 };

@@ -33,7 +33,3 @@ bool ScopedPortMap::Link(unsigned portNumber, const std::string& device) {
     ::unlink(link.c_str());
     return ::symlink(device.c_str(), link.c_str()) == 0;
 }
-
-void ScopedPortMap::Unlink(unsigned portNumber) {
-    ::unlink(PortMapPath(portNumber).c_str());
-}

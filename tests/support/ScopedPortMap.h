@@ -15,7 +15,6 @@ public:
 
     // Makes "COMn" a symlink to `device`, replacing any previous link.
     bool Link(unsigned portNumber, const std::string& device);
-    void Unlink(unsigned portNumber);
     const std::string& root() const { return m_dir.path(); }
 
 private:
