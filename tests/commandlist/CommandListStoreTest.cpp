@@ -1,14 +1,10 @@
-// Saving and loading as the operator meets them: links, permission bits,
-// killed saves, a file size limit, paths that would block.
-#include <sys/resource.h>
+// Saving as the operator meets it: links, permission bits, killed saves.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -16,7 +12,6 @@
 
 #include "commandlist/CommandListStore.h"
 #include "stream/CxIOFile.h"
-#include "stream/FileSystem.h"
 #include "tests/support/TempDir.h"
 
 namespace {
