@@ -14,6 +14,13 @@
 #include "console/ManualCommand.h"
 #include "ptz/PtzBase.h"
 
+namespace {
+
+constexpr char kClearQuestion[] =
+    "The command list has rows that were not saved.\nClear them anyway?";
+
+}  // namespace
+
 void COrvaneDlg::StyleCommandList() {
     m_listCommands->setShowGrid(true);
     m_listCommands->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -38,12 +45,26 @@ void COrvaneDlg::StyleCommandList() {
 
 // ---- command log ----------------------------------------------------------
 
-void COrvaneDlg::AppendCommandItem(CommandRecord record) {
-    m_pListModel->AppendRecord(record);
-    m_bUnsavedRows = true;
+void COrvaneDlg::TakeLoggedRows() {
+    // Under the records' lock the log thread can hand on nothing more, so the
+    // rows it posted before come first, then those still queued for it.
+    g_LastCmd.Drain([this](const std::vector<CommandRecord>& queued) {
+        m_pListModel->TakePosted();
+        for (const CommandRecord& record : queued) {
+            m_pListModel->AppendRecord(record);
+        }
+    });
+    m_pListModel->TakePosted();
 }
 
+void COrvaneDlg::AppendCommandItem(CommandRecord record) {
+    TakeLoggedRows();
+    m_pListModel->AppendRecord(record);
+}
+
+// Rows still on their way belong to the list being emptied.
 void COrvaneDlg::EmptyCommandList() {
+    TakeLoggedRows();
     m_pListModel->Clear();
 }
 
@@ -52,6 +73,9 @@ void COrvaneDlg::OnLogCommand() {
 }
 
 void COrvaneDlg::OnClear() {
+    if (!MayDropUnsavedRows(kClearQuestion, "Clear")) {
+        return;
+    }
     EmptyCommandList();
     m_dwLastCmdTick = 0;
 }

@@ -28,6 +28,10 @@ namespace {
 // A screenful of the long lists (225 addresses and presets).
 constexpr int kLongListRows = 20;
 
+constexpr char kCtrlRateTip[] =
+    "Speed of the direction buttons: 0-63 with Pelco-D, 0-64 with Pelco-P.\n"
+    "A larger value goes out as the protocol's top speed.";
+
 // Everything that needs an open port.
 constexpr std::array<int, 35> kPortGroupIds = {
     IDC_BTN_BROWSE,      IDC_BTN_SAVE,      IDC_BTN_UP,        IDC_BTN_DOWN,
@@ -41,11 +45,11 @@ constexpr std::array<int, 35> kPortGroupIds = {
     IDC_BTN_CLRAUX,      IDC_BTN_HOME,      IDC_BTN_DELETE,
 };
 
-// Everything a running replay must not meet, except the button that stops it.
-constexpr std::array<int, 9> kReplayOnlyIds = {
-    IDC_EDIT_CONFIGPATH, IDC_BTN_OPENPORT,   IDC_COMBO_COM,
-    IDC_COMBO_BAUDRATE,  IDC_COMBO_DATABIT,  IDC_COMBO_STOPBIT,
-    IDC_COMBO_PARITY,    IDC_COMBO_PTZMODEL, IDC_COMBO_PTZADDRESS,
+// Everything a running replay must not meet, except the buttons that stop
+// it: "Auto Stop" and the port's "Close".
+constexpr std::array<int, 8> kReplayOnlyIds = {
+    IDC_EDIT_CONFIGPATH, IDC_COMBO_COM,    IDC_COMBO_BAUDRATE, IDC_COMBO_DATABIT,
+    IDC_COMBO_STOPBIT,   IDC_COMBO_PARITY, IDC_COMBO_PTZMODEL, IDC_COMBO_PTZADDRESS,
 };
 
 // The press-and-hold keyboard: direction pad, then the lens pairs.
@@ -195,6 +199,7 @@ void COrvaneDlg::BuildTemplate() {
 
     AddStatic("Ctrl Rate", 383, 22, 62, 8);
     m_editCtrlRate = edit(IDC_EDIT_CTRLRATE, 383, 32, 62, true);
+    m_editCtrlRate->setToolTip(QString::fromLatin1(kCtrlRateTip));
     m_fieldCtrlRate = {m_editCtrlRate, &m_nCtrlRate, "Ctrl Rate", false};
     AddStatic("Preset ID", 383, 50, 62, 8);
     m_cbPresetId = longCombo(IDC_COMBO_PRESETID, 383, 60, 62);

@@ -25,6 +25,8 @@ constexpr char kOpenFilter[] = "All File(*.cfg)";
 constexpr char kOpenDefaultName[] = "DomeConfig";
 constexpr char kSaveCaption[] = "Save";
 constexpr char kLoadCaption[] = "Load";
+constexpr char kLoadOverQuestion[] =
+    "The command list has rows that were not saved.\nLoad the file in their place?";
 
 QString Commands(size_t count) {
     return count == 1 ? QStringLiteral("1 command") : QStringLiteral("%1 commands").arg(count);
@@ -56,8 +58,13 @@ void COrvaneDlg::CollectRowRecords(std::vector<CommandRecord>& records) const {
     }
 }
 
-bool COrvaneDlg::HasUnsavedRows() const {
-    return m_bUnsavedRows && m_pListModel->Count() > 0;
+bool COrvaneDlg::HasUnsavedRows() {
+    TakeLoggedRows();
+    return m_pListModel->Unsaved();
+}
+
+bool COrvaneDlg::MayDropUnsavedRows(const char* question, const char* caption) {
+    return !HasUnsavedRows() || m_prompter->Ask(question, caption);
 }
 
 // What happened stays readable; a long path gives way in its middle.
@@ -92,6 +99,7 @@ void COrvaneDlg::OnSave() {
     header.cmdInterval = m_nCmdInterval;
     std::vector<CommandRecord> records;
     FileResult result;
+    TakeLoggedRows();
     try {
         CollectRowRecords(records);
         result = SaveCommandListFile(*m_pTempFile, *folder, header, records);
@@ -104,7 +112,7 @@ void COrvaneDlg::OnSave() {
                             PromptIcon::Warning);
         return;
     }
-    m_bUnsavedRows = false;
+    m_pListModel->MarkSaved();
     m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(path));
     ShowFileStatus(QStringLiteral("Saved %1 to").arg(Commands(records.size())), m_strConfigPath);
     UpdateData(false);
@@ -125,10 +133,6 @@ void COrvaneDlg::OnBrowse() {
     FileResult result;
     try {
         result = LoadCommandListFile(*m_pTempFile, *file, header, records, &load);
-        if (result) {
-            EmptyCommandList();
-            m_pListModel->AppendRecords(records);
-        }
     } catch (const std::bad_alloc&) {
         m_pTempFile->Close();
         result = FileResult::Failed(*file, ENOMEM);
@@ -138,7 +142,12 @@ void COrvaneDlg::OnBrowse() {
                             PromptIcon::Warning);
         return;
     }
-    m_bUnsavedRows = false;
+    if (!MayDropUnsavedRows(kLoadOverQuestion, kLoadCaption)) {
+        return;
+    }
+    EmptyCommandList();
+    m_pListModel->AppendRecords(records);
+    m_pListModel->MarkSaved();
     m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(*file));
     ApplySelections(SelectionFor(header));
     m_cbPresetId->setCurrentIndex(kLoadedPresetIndex);
@@ -152,8 +161,19 @@ void COrvaneDlg::OnBrowse() {
     }
     RecreatePtzDriver();
     UpdateData(false);
-    ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())), m_strConfigPath);
-
+    if (load.missing > 0) {
+        // A file cut short loads what it holds, and says so.
+        const QString what =
+            QStringLiteral("Loaded %1 of the %2 commands the file promises; the file is cut short.")
+                .arg(load.loaded)
+                .arg(load.loaded + load.leftOut + load.missing);
+        ShowFileStatus(what, QString());
+        m_prompter->Message((what + QStringLiteral("\n") + m_strConfigPath).toStdString(),
+                            kLoadCaption, PromptIcon::Warning);
+    } else {
+        ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())),
+                       m_strConfigPath);
+    }
     if (load.leftOut > 0) {
         m_prompter->Message(QStringLiteral("Loaded the first %1 rows; the list holds no more, "
                                            "so %2 rows of the file were left out.")

@@ -19,6 +19,7 @@
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
 #include "console/HoldButton.h"
+#include "console/HoldCommand.h"
 #include "platform/Semaphore.h"
 #include "ptz/PtzBase.h"
 #include "serial/SerialPort.h"
@@ -50,6 +51,8 @@ COrvaneDlg::COrvaneDlg(QWidget* parent, IPrompter* prompter)
         m_ownPrompter = std::make_unique<QtPrompter>(this);
         m_prompter = m_ownPrompter.get();
     }
+    m_holdEndingPrompter = std::make_unique<HoldEndingPrompter>(*m_prompter);
+    m_prompter = m_holdEndingPrompter.get();
     BuildTemplate();
 }
 
@@ -190,7 +193,9 @@ void COrvaneDlg::DestroyWorkingObjects() {
 }
 
 void COrvaneDlg::ReleaseObjects() {
-    // First, and without waiting for its pass: nothing goes out after a close.
+    // The camera stops before the port closes, and the replay goes at once,
+    // without waiting for its pass.
+    EndHold();
     StopAutoThread();
     if (m_hLogThread.joinable()) {
         m_bLogRun = 0;
@@ -198,6 +203,8 @@ void COrvaneDlg::ReleaseObjects() {
     }
     DestroyWorkingObjects();
     SetLogSemaphore(nullptr);
+    // Records no list will take; another dialog must not list them.
+    g_LastCmd.Drain([](const std::vector<CommandRecord>&) {});
 }
 
 void COrvaneDlg::LogThreadProc(COrvaneDlg* dlg) {
@@ -218,6 +225,8 @@ void COrvaneDlg::OnSysCommand(uint32_t id) {
 }
 
 void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu takes the mouse, and with it a held button's release.
+    EndHold();
     if (m_pSysMenu != nullptr) {
         m_pSysMenu->exec(event->globalPos());
     }
@@ -244,7 +253,7 @@ void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void COrvaneDlg::closeEvent(QCloseEvent* event) {
-    if (HasUnsavedRows() && !m_prompter->Ask(kUnsavedQuestion, "Orvane")) {
+    if (!MayDropUnsavedRows(kUnsavedQuestion, "Orvane")) {
         event->ignore();
         return;
     }

@@ -59,6 +59,7 @@ class COrvaneDlg : public QDialog {
     Q_OBJECT
 
 public:
+    // The replay buffer made at start-up; a longer list gets a larger one.
     static constexpr uint32_t kTempBufferSize = 0x200000;
     // Keys of EnableControls.
     static constexpr uint32_t kPortGroup = 1025;
@@ -188,16 +189,25 @@ private:
     void StyleCommandList();
     void RunFunctionButton(int id);
 
+    // Appends, before anything else is listed, the rows the hold buttons
+    // handed to the log thread that have not reached the list yet, so the
+    // list keeps the order the frames went out in.
+    void TakeLoggedRows();
+
     // List file (ListFileAndReplay.cpp).
     void CollectRowRecords(std::vector<CommandRecord>& records) const;
     // Rows listed since the last save or load, which closing would lose.
-    bool HasUnsavedRows() const;
+    bool HasUnsavedRows();
+    // True when there are no unsaved rows or the operator agrees to lose them.
+    bool MayDropUnsavedRows(const char* question, const char* caption);
     void ShowFileStatus(const QString& what, const QString& path);
 
     // Replay and where the list view looks (ReplayPanel.cpp).
     // Ends a replay at once (the pause under way is cut short) and puts the
     // button and the controls back.
     void StopAutoThread();
+    // The replay's buffer holds `records`, made larger when they do not fit.
+    bool FitReplayBuffer(size_t records);
     bool ReadCmdInterval();
     void ShowReplayPosition();
     void OnReplayFinished();
@@ -212,7 +222,10 @@ private:
     uint32_t m_nTempBufferSize = 0;
     uint32_t m_dwLastCmdTick = 0;
     int m_bPortOpen = 0;
-    int m_bAutoRun = 0;  // the button offers to stop and the replay group is locked
+    // Non-zero while a replay shows: the button offers to stop and the replay
+    // group is locked; kReplayStopping once asked to stop after its pass.
+    int m_bAutoRun = 0;
+    static constexpr int kReplayStopping = 2;
     std::atomic<int> m_bLogRun{0};
     std::unique_ptr<ReplayRunner> m_replay;  // ends before the driver and streams go
     std::atomic<bool> m_replayShowPosted{false};
@@ -245,11 +258,11 @@ private:
     QLabel* m_lblHexMarks = nullptr;
     NumericField m_fieldCmdInterval{};
     NumericField m_fieldCtrlRate{};
-    bool m_bUnsavedRows = false;
     CommandListModel* m_pListModel = nullptr;
     QMenu* m_pSysMenu = nullptr;
     std::unique_ptr<IPrompter> m_ownPrompter;
-    IPrompter* m_prompter;
+    std::unique_ptr<IPrompter> m_holdEndingPrompter;
+    IPrompter* m_prompter;  // ends a hold under way, then prompts
     CreationHook m_creationHook;
     std::unique_ptr<IPortDiscovery> m_ownDiscovery;
     IPortDiscovery* m_pDiscovery = nullptr;

@@ -24,3 +24,20 @@ public:
     // are the file system's bytes, which need not be UTF-8.
     virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
 };
+
+// Ends a hold under way before each prompt: a modal box would take the
+// release of the mouse button, and the camera would keep moving.
+class HoldEndingPrompter final : public IPrompter {
+public:
+    explicit HoldEndingPrompter(IPrompter& inner) : m_inner(inner) {}
+
+    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
+    bool Ask(const std::string& text, const std::string& caption) override;
+    void About() override;
+    std::optional<std::string> OpenFile(const std::string& defaultName,
+                                        const std::string& filter) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+private:
+    IPrompter& m_inner;
+};

@@ -8,18 +8,24 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
+#include <new>
 
 #include "app/OrvaneDlg.h"
 #include "commandlist/ReplayRunner.h"
 #include "console/CommandListModel.h"
 #include "console/ControlIds.h"
+#include "console/HoldCommand.h"
 #include "console/NumberField.h"
+#include "ptz/PtzBase.h"
 #include "stream/CxMemFile.h"
 
 namespace {
 
 constexpr char kCmdIntervalField[] = "Cmd Interval Time";
 constexpr char kMessageCaption[] = "Orvane";
+constexpr char kStopNow[] = "Stop now";
+constexpr char kEmptyList[] = "The command list is empty: there is nothing to replay.";
 
 }  // namespace
 
@@ -29,8 +35,38 @@ void COrvaneDlg::SetReplayClock(ReplayClock* clock) {
 }
 
 void COrvaneDlg::StopAutoThread() {
+    const bool running = m_replay->Running();
     m_replay->Abort();
+    // Cut short, the replay may have left the camera moving. The stop is the
+    // replay's, so it is not listed.
+    if (running && m_pPtz) {
+        m_pPtz->Action(PTZ_STOP, 0, 0);
+    }
     EndReplayDisplay();
+}
+
+bool COrvaneDlg::FitReplayBuffer(size_t records) {
+    const uint64_t needed = sizeof(ReplayHeader) + uint64_t{sizeof(CommandRecord)} * records;
+    if (needed <= m_nTempBufferSize) {
+        return true;
+    }
+    if (needed > static_cast<uint64_t>(INT32_MAX)) {
+        return false;
+    }
+    const auto size = static_cast<uint32_t>(needed);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]);
+    std::unique_ptr<CxMemFile> stream;
+    if (buffer) {
+        stream.reset(new (std::nothrow) CxMemFile(buffer.get(), size));
+    }
+    if (!stream) {
+        return false;
+    }
+    // The stream goes before the buffer it works on.
+    m_pMemFile = std::move(stream);
+    m_pTempBuffer = std::move(buffer);
+    m_nTempBufferSize = size;
+    return true;
 }
 
 // The field, not the member: a start must not replay with an interval the
@@ -49,14 +85,22 @@ bool COrvaneDlg::ReadCmdInterval() {
 
 void COrvaneDlg::OnAutoStart() {
     if (m_bAutoRun) {
+        if (m_bAutoRun == kReplayStopping) {
+            // The second click: no waiting for the pass, and the camera stops.
+            StopAutoThread();
+            return;
+        }
         // The pass under way still goes out whole on the replay thread;
-        // OnReplayFinished gives the button back. Until then it takes no
-        // click, so no impatient second click becomes a new start.
+        // OnReplayFinished gives the button back. Meanwhile the button offers
+        // to stop at once, so a long pass never has to be waited out.
         m_replay->RequestStop();
-        SetDlgItemText(IDC_BTN_AUTOSTART, "Stopping...");
-        GetDlgItem(IDC_BTN_AUTOSTART)->setEnabled(false);
+        m_bAutoRun = kReplayStopping;
+        SetDlgItemText(IDC_BTN_AUTOSTART, kStopNow);
+        m_labelReplayPass->setText(QStringLiteral("Stopping... (pass %1 goes out whole)")
+                                       .arg(std::max<uint32_t>(m_replay->Pass(), 1)));
         return;
     }
+    EndHold();
     if (!ReadCmdInterval()) {
         return;
     }
@@ -64,7 +108,19 @@ void COrvaneDlg::OnAutoStart() {
     if (!m_pMemFile) {
         return;
     }
+    TakeLoggedRows();
+    if (m_pListModel->Count() == 0) {
+        m_prompter->Message(kEmptyList, kMessageCaption, PromptIcon::Information);
+        return;
+    }
     CollectRowRecords(m_replayRecords);
+    if (!FitReplayBuffer(m_replayRecords.size())) {
+        m_prompter->Message(QStringLiteral("There is not enough memory to replay %1 commands.")
+                                .arg(m_replayRecords.size())
+                                .toStdString(),
+                            kMessageCaption, PromptIcon::Warning);
+        return;
+    }
     if (!WriteReplayStream(*m_pMemFile, m_nCmdInterval, m_replayRecords) ||
         !Allowed(CreationStep::ReplayThread)) {
         return;
@@ -101,7 +157,9 @@ void COrvaneDlg::ShowReplayPosition() {
     m_listCommands->selectionModel()->select(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_listCommands->scrollTo(index);
-    m_labelReplayPass->setText(QStringLiteral("Pass %1").arg(pass));
+    if (m_bAutoRun != kReplayStopping) {
+        m_labelReplayPass->setText(QStringLiteral("Pass %1").arg(pass));
+    }
 }
 
 void COrvaneDlg::OnReplayFinished() {

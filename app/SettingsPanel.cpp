@@ -11,6 +11,7 @@
 #include "app/QtPortDiscovery.h"
 #include "console/CommandLog.h"
 #include "console/ControlIds.h"
+#include "console/HoldCommand.h"
 #include "console/NumberField.h"
 #include "ptz/PelcoD.h"
 #include "ptz/PelcoP.h"
@@ -108,6 +109,8 @@ std::unique_ptr<PtzBase> COrvaneDlg::CreatePtzDriver(int model, int address) {
 }
 
 void COrvaneDlg::SetDriver(std::unique_ptr<PtzBase> driver) {
+    // A hold started through the old driver stops through it.
+    EndHold();
     m_pPtz = std::move(driver);
     SetCurrentDriver(m_pPtz.get());
     UpdateHexPreview();
@@ -146,6 +149,10 @@ void COrvaneDlg::OnOpenPort() {
         return;
     }
     if (m_bPortOpen) {
+        // "Close" also ends a replay at once; the camera stops before the
+        // port goes, and whatever was accepted is written first.
+        EndHold();
+        StopAutoThread();
         m_pSerialPort->CloseComm();
         m_bPortOpen = 0;
         EnableControls(kPortGroup, false);

@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -101,14 +100,14 @@ bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader&
     loaded.ptz.reserved = 0;
 
     // The count is only a claim: memory is taken for what the file holds and
-    // the list takes, never for the count. An unknown size reads up to the limit.
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
-    const int64_t held =
-        error ? int64_t{INT32_MAX}
-              : static_cast<int64_t>((bytes - std::min<std::uintmax_t>(bytes, sizeof loaded)) /
-                                     sizeof(CommandRecord));
-    const int64_t claimed = std::min<int64_t>(std::max(loaded.count, 0), held);
+    // the list takes, never for the count. The size is the open file's: the
+    // path may name another file by now. An unknown size reads up to the limit.
+    const int32_t bytes = file.Size();
+    const int64_t held = bytes < 0 ? int64_t{INT32_MAX}
+                                   : (bytes - std::min<int64_t>(bytes, sizeof loaded)) /
+                                         int64_t{sizeof(CommandRecord)};
+    const int64_t promised = std::max(loaded.count, 0);
+    const int64_t claimed = std::min<int64_t>(promised, held);
     const int64_t wanted = std::min<int64_t>(claimed, std::max(maxRows, 0));
     std::vector<CommandRecord> loadedRecords;
     try {
@@ -124,8 +123,11 @@ bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader&
     file.Close();
     header = loaded;
     records = std::move(loadedRecords);
+    // What the file really held: all it claimed, or what came before it ran out.
+    const int64_t available = read == wanted ? claimed : read;
     load.loaded = static_cast<int32_t>(read);
-    load.leftOut = read == wanted ? claimed - wanted : 0;
+    load.leftOut = available - read;
+    load.missing = promised - available;
     return true;
 }
 

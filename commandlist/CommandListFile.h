@@ -54,6 +54,7 @@ inline constexpr int32_t kMaxCommandListRows = 1 << 20;
 struct CommandListLoad {
     int32_t loaded = 0;   // records returned
     int64_t leftOut = 0;  // records the file holds within its count past the limit
+    int64_t missing = 0;  // records the count promises that the file does not hold
 };
 
 // Reads a file. False (outputs untouched) when the file cannot be opened
@@ -61,7 +62,8 @@ struct CommandListLoad {
 // shorter than its header, its indexes lie outside their lists or memory runs
 // out. Otherwise the records present are returned, at most `count` of them
 // and at most `maxRows`, none for a count of 0 or below; memory is reserved
-// only for records the file really holds, below the limit.
+// only for records the file really holds, below the limit. Sizes are those
+// of the file opened, whatever the path names by then.
 bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
                      std::vector<CommandRecord>& records, CommandListLoad& load,
                      int32_t maxRows = kMaxCommandListRows);

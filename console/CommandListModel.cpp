@@ -11,6 +11,8 @@ namespace {
 
 const char* const kHeaders[CommandListModel::ColumnCount] = {"ID", "Message", "Message Size",
                                                              "Time Interval(sec)"};
+// The interval header keeps the name files and people know it by.
+constexpr char kIntervalTip[] = "Milliseconds since the previous command";
 
 }  // namespace
 
@@ -44,6 +46,9 @@ QVariant CommandListModel::headerData(int section, Qt::Orientation orientation, 
     if (role == Qt::DisplayRole) {
         return QString::fromLatin1(kHeaders[section]);
     }
+    if (role == Qt::ToolTipRole && section == ColumnInterval) {
+        return QString::fromLatin1(kIntervalTip);
+    }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     }
@@ -59,6 +64,7 @@ bool CommandListModel::AppendRecord(const CommandRecord& record) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    m_unsaved = true;
     // One insertion per event-loop turn: the log can append faster than a
     // view can take rows one by one.
     if (!m_flushPosted) {
@@ -93,6 +99,9 @@ void CommandListModel::TakePosted() {
         std::lock_guard<std::mutex> lock(m_postMutex);
         taken.swap(m_posted);
     }
+    if (taken.empty()) {
+        return;
+    }
     for (const CommandRecord& record : taken) {
         AppendRecord(record);
     }
@@ -114,6 +123,7 @@ int CommandListModel::AppendRecords(const std::vector<CommandRecord>& records) {
     beginInsertRows(QModelIndex(), m_shown, m_shown + count - 1);
     m_records.insert(m_records.end(), records.begin(), records.begin() + count);
     m_shown = Count();
+    m_unsaved = true;
     endInsertRows();
     return count;
 }
@@ -123,6 +133,7 @@ void CommandListModel::Clear() {
     m_records.clear();
     m_records.shrink_to_fit();
     m_shown = 0;
+    m_unsaved = false;
     endResetModel();
 }
 

@@ -37,6 +37,12 @@ public:
     void Clear();
     // Announces the rows appended one at a time that views have not seen yet.
     void Flush();
+    // Appends, on the model's thread, the records posted so far.
+    void TakePosted();
+
+    // Rows were appended since the last MarkSaved or Clear.
+    bool Unsaved() const { return m_unsaved && Count() > 0; }
+    void MarkSaved() { m_unsaved = false; }
 
     int Count() const { return static_cast<int>(m_records.size()); }
     CommandRowTexts Row(int row) const;
@@ -50,10 +56,10 @@ public:
 
 private:
     bool Holds(int row) const { return row >= 0 && row < Count(); }
-    void TakePosted();
 
     std::vector<CommandRecord> m_records;
     int m_shown = 0;  // rows the views have been told of
+    bool m_unsaved = false;
     bool m_flushPosted = false;
     std::mutex m_postMutex;
     std::vector<CommandRecord> m_posted;  // by other threads, not yet taken

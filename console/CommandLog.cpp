@@ -27,7 +27,11 @@ bool RecordLastCommand(PtzBase* driver) {
 void LogThreadProc(const std::atomic<int>& run, Semaphore& semaphore, const LogAppend& append) {
     while (run.load() != 0) {
         if (semaphore.WaitFor(kLogWaitMs) == Semaphore::WaitResult::Acquired) {
-            append(g_LastCmd.Load());
+            g_LastCmd.Drain([&append](const std::vector<CommandRecord>& queued) {
+                for (const CommandRecord& record : queued) {
+                    append(record);
+                }
+            });
         } else {
             SleepMs(kLogIdleSleepMs);
         }

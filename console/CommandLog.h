@@ -23,8 +23,9 @@ inline constexpr uint32_t kLogIdleSleepMs = 40;
 
 using LogAppend = std::function<void(const CommandRecord&)>;
 
-// The log thread's loop: waits up to 40 ms for a wake-up and hands a copy of
-// g_LastCmd to `append`, or sleeps 40 ms when none came, until `run` is found
-// clear. `append` must not block on the dialog's thread, which may be joining
-// this one.
+// The log thread's loop: waits up to 40 ms for a wake-up and hands every
+// record queued in g_LastCmd to `append`, oldest first, or sleeps 40 ms when
+// none came, until `run` is found clear. A wake-up covers all the records
+// queued before it, however many. `append` runs under g_LastCmd's lock and
+// must not block on the dialog's thread, which may be joining this one.
 void LogThreadProc(const std::atomic<int>& run, Semaphore& semaphore, const LogAppend& append);

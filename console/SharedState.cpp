@@ -26,6 +26,27 @@ CommandRecord LastCommandSlot::Load() const {
     return m_record;
 }
 
+bool LastCommandSlot::HasRoom() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queued.size() < kMaxQueued;
+}
+
+bool LastCommandSlot::Queue(const CommandRecord& record) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_queued.size() >= kMaxQueued) {
+        return false;
+    }
+    m_queued.push_back(record);
+    return true;
+}
+
+void LastCommandSlot::Reset() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_record = CommandRecord{};
+    m_queued.clear();
+    m_queued.shrink_to_fit();
+}
+
 void SetCurrentDriver(PtzBase* driver) {
     s_driver = driver;
 }
@@ -47,5 +68,5 @@ void ResetSharedState() {
     SetCtrlRate(kDefaultCtrlRate);
     SetLogSemaphore(nullptr);
     SetLastTickSlot(nullptr);
-    g_LastCmd.Store(CommandRecord{});
+    g_LastCmd.Reset();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "commandlist/CommandRecord.h"
 
@@ -15,17 +17,38 @@ class Semaphore;
 
 inline constexpr uint32_t kDefaultCtrlRate = 32;
 
-// The one record slot between the senders and the log thread. It is handed
-// over whole under a lock, so the log never lists half an old and half a new
-// record.
+// The senders' records on their way to the list. The last one recorded stays
+// readable (Load). Those handed to the log thread wait in order until it
+// takes them, so one wake-up lists every record recorded before it, never
+// only the last. Records are copied whole under a lock, so no reader sees
+// half an old and half a new one.
 class LastCommandSlot {
 public:
+    // More than the list holds: a sender that finds no room sends nothing.
+    static constexpr std::size_t kMaxQueued = std::size_t{1} << 20;
+
     void Store(const CommandRecord& record);
     CommandRecord Load() const;
+    bool HasRoom() const;
+    // Queues a copy for the log; false, with nothing queued, when full.
+    bool Queue(const CommandRecord& record);
+    // Hands every queued record, oldest first, to `take` and empties the
+    // queue, all under the lock: whatever `take` does with them is done
+    // before another thread can take later records.
+    template <typename Take>
+    void Drain(Take&& take) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_queued.empty()) {
+            take(static_cast<const std::vector<CommandRecord>&>(m_queued));
+            m_queued.clear();
+        }
+    }
+    void Reset();
 
 private:
     mutable std::mutex m_mutex;
     CommandRecord m_record{};
+    std::vector<CommandRecord> m_queued;
 };
 
 // Written by the dialog's thread (SetCurrentDriver); read by the hold buttons
@@ -41,8 +64,9 @@ extern const std::unique_ptr<Semaphore>& g_hMsgSemaphore;
 // Written by the dialog's thread (SetLastTickSlot); read and stepped on the
 // same thread by RecordLastCommand. The dialog's m_dwLastCmdTick, or null.
 extern uint32_t* const& g_pLastCmdTick;
-// Stored by the senders on the dialog's thread (RecordLastCommand); loaded by
-// the log thread and the dialog's thread, under its own lock.
+// Stored and queued by the senders on the dialog's thread (RecordLastCommand,
+// the hold buttons); drained by the log thread and the dialog's thread, under
+// its own lock.
 extern LastCommandSlot g_LastCmd;
 
 void SetCurrentDriver(PtzBase* driver);

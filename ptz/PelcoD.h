@@ -11,6 +11,8 @@ struct PtzCommand;
 class PelcoD : public PtzBase {
 public:
     static constexpr uint32_t kFrameLen = 7;
+    // Pan and tilt run 0x00-0x3F; 0xFF is pan turbo, not a speed.
+    static constexpr uint32_t kTopSpeed = 0x3F;
 
     PelcoD(CSerialPort* port, uint32_t address);
 
@@ -29,6 +31,7 @@ public:
     // Sends the first seven bytes at `frame` untouched; `length` is not a
     // bound, so `frame` must hold at least seven bytes. Null does nothing.
     int AutoAction(const uint8_t* frame, uint32_t length) override;
+    uint32_t TopSpeed() const override { return kTopSpeed; }
 
     // Goes to preset 33, which flips the dome on most cameras.
     int Flip(int unused1, int unused2);

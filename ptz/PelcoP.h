@@ -36,6 +36,7 @@ public:
     // says (a seven-byte Pelco-D record still goes out as eight), so `frame`
     // must hold at least eight bytes. Null does nothing.
     int AutoAction(const uint8_t* frame, uint32_t length) override;
+    uint32_t TopSpeed() const override { return kMaxSpeed; }
 
 private:
     bool AddressRefused() const { return m_nAddress > kMaxAddress; }

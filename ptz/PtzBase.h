@@ -38,6 +38,9 @@ public:
     virtual std::vector<uint8_t> ManualFrame(uint8_t, uint8_t, uint8_t, uint8_t) const {
         return {};
     }
+    // The highest pan/tilt speed the protocol has. Callers clamp to it:
+    // Action keeps only the low byte, so 256 would go out as speed 0.
+    virtual uint32_t TopSpeed() const { return 0xFF; }
 
     void SetDeviceType(uint32_t type) { m_nDeviceType = type; }
     int GetDeviceType() const { return static_cast<int>(m_nDeviceType); }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
+#include <cstring>
 
 #include "commandlist/CommandListFile.h"
 #include "console/ControlIds.h"
@@ -16,30 +17,34 @@ namespace {
 const Bytes kMenu = {0xff, 0x01, 0x00, 0x07, 0x00, 0x5f, 0x67};
 
 // Each row waits a minute on the steady clock: a replay that is not ended at
-// once holds the handler for that minute.
-TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceOnEverySettingsChange) {
+// once holds the handler for that minute. Every way of cutting a replay short
+// stops the camera, and the graceful first click leaves "Stop now".
+TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceWithAStopOnEverySettingsChange) {
     const std::pair<const char*, void (COrvaneDlg::*)()> cases[] = {
         {"address", &COrvaneDlg::OnSelchangePtzAddress},
         {"model", &COrvaneDlg::OnSelchangePtzModel},
         {"baud rate", &COrvaneDlg::OnSelchangeBaudRate},
         {"load", &COrvaneDlg::OnBrowse},
+        {"stop now", &COrvaneDlg::OnAutoStart},
+        {"port close", &COrvaneDlg::OnOpenPort},
         {"close", &COrvaneDlg::reject},
     };
     TempDir dir;
     WriteWholeFile(dir.File(kCfg),
                    FileBytes(Header(0, 9, 3, 0, 0, 0, 1, 32, 800, 1), {{kMenu, 0}}));
     DialogHarness h;
-    ASSERT_TRUE(h.OpenPort());
-    h.prompter().fileAnswers.push_back(dir.File(kCfg));  // taken by the load case alone
-    auto expectLocked = [&h](bool replay, bool stopping) {
+    auto expectLocked = [&h](bool replay) {
         for (int id : AllControlIds()) {
             const bool locked = replay && (kPortGroup.count(id) || kReplayExtra.count(id)) &&
-                                (id != IDC_BTN_AUTOSTART || stopping);
+                                id != IDC_BTN_AUTOSTART;
             EXPECT_EQ(h.Item(id)->isEnabled(), !locked) << "control " << id;
         }
     };
     for (const auto& [what, handler] : cases) {
         SCOPED_TRACE(what);
+        if (!h.probe().PortOpen()) {
+            ASSERT_TRUE(h.OpenPort());
+        }
         h.dlg().EmptyCommandList();
         h.dlg().AppendCommandItem(Record(kMenu, 0));
         h.prompter().Clear();
@@ -50,26 +55,69 @@ TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceOnEverySettingsChange) {
 
         h.Edit(IDC_EDIT_CMDINTERVAL)->setText("60000");
         ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-        expectLocked(true, false);
-        // A stop waits for the pass under way, and takes no second click.
+        expectLocked(true);
+        // The first click asks for the end of the pass and offers to stop now.
         ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-        EXPECT_FALSE(h.Click(IDC_BTN_AUTOSTART));
-        expectLocked(true, true);
+        EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Stop now");
+        EXPECT_TRUE(h.probe().ReplayThreadRunning());
+        expectLocked(true);
+        h.prompter().fileAnswers.push_back(dir.File(kCfg));  // taken by the load alone
+        h.prompter().askAnswers.push_back(true);             // loading over unsaved rows
         const auto called = std::chrono::steady_clock::now();
         (h.dlg().*handler)();
         EXPECT_LT(std::chrono::steady_clock::now() - called, std::chrono::seconds(10))
             << "the pause under way was not cut short";
         EXPECT_FALSE(h.probe().ReplayThreadRunning());
         EXPECT_EQ(h.probe().AutoRun(), 0);
+        h.prompter().fileAnswers.clear();
+        h.prompter().askAnswers.clear();
         if (handler != &COrvaneDlg::reject) {
             EXPECT_EQ(h.Button(IDC_BTN_AUTOSTART)->text(), "Auto Start");
-            expectLocked(false, false);
+        }
+        if (handler == &COrvaneDlg::OnOpenPort) {
+            EXPECT_FALSE(h.probe().PortOpen());
+        } else if (handler != &COrvaneDlg::reject) {
+            expectLocked(false);
         }
     }
-    EXPECT_TRUE(h.pty().DrainPeer().empty());
+    // No replayed command went out, only one stop for each replay cut short:
+    // through the Pelco-P driver, then the Pelco-D one the file brought.
+    const Bytes stopP = {0xa0, 0x01, 0x00, 0x00, 0x00, 0x00, 0xaf, 0x0e};
+    const Bytes stopD = {0xff, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
+    Bytes stops;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Bytes& stop = i < 4 ? stopP : stopD;
+        stops.insert(stops.end(), stop.begin(), stop.end());
+    }
+    EXPECT_EQ(h.pty().DrainPeer(), stops);
     CSerialPort next;
     EXPECT_EQ(next.OpenComm([](uint8_t*, uint32_t) {}, 1, 9600, 'N', 8, 1), 1)
         << "the port is free for a new instance";
+}
+
+// The replay stream is made as long as the list, past what the buffer of
+// start-up holds.
+TEST(Replay, StreamsEveryRowOfAListLongerThanTheStartUpBuffer) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    const int32_t rows = (COrvaneDlg::kTempBufferSize - 8) / 16 + 2;
+    for (int32_t i = 0; i < rows; ++i) {
+        h.dlg().AppendCommandItem(
+            Record({0xff, 0x01, 0x00, 0x07, 0x00, uint8_t(i), 0}, uint32_t(i)));
+    }
+    h.Edit(IDC_EDIT_CMDINTERVAL)->setText("60000");
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    ASSERT_TRUE(h.probe().ReplayThreadRunning());
+    const uint8_t* stream = h.probe().TempBuffer();
+    int32_t count = 0;
+    CommandRecord last{};
+    std::memcpy(&count, stream + 4, sizeof count);
+    std::memcpy(&last, stream + 8 + 16 * (int64_t{rows} - 1), sizeof last);
+    EXPECT_EQ(count, rows);
+    EXPECT_EQ(last.dwInterval, uint32_t(rows - 1));
+    h.Click(IDC_BTN_AUTOSTART);
+    h.Click(IDC_BTN_AUTOSTART);
+    EXPECT_FALSE(h.probe().ReplayThreadRunning());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
+#include <functional>
 
 #include "app/QtPrompter.h"
 #include "console/CommandLog.h"
@@ -89,6 +90,59 @@ TEST(SaveLoad, ALoadedFileSetsTheDriverThePresetAndTheStatusLine) {
     EXPECT_EQ(h.probe().Driver()->GetAddress(), 4);
     EXPECT_EQ(g_pPtz, h.probe().Driver());
     EXPECT_EQ(h.probe().FileStatus().toStdString(), "Loaded 1 command from " + dir.File(kCfg));
+
+    // A file that promises more rows than it holds loads them and says so.
+    WriteWholeFile(dir.File(kCfg), FileBytes(Header(0, 4, 3, 0, 0, 0, 4, 32, 800, 3),
+                                             {{{0xff, 0x04, 0x00, 0x07, 0x00, 0x22, 0x2d}, 0}}));
+    h.prompter().Clear();
+    ASSERT_TRUE(h.Load(dir.File(kCfg)));
+    EXPECT_EQ(h.Rows(), 1);
+    const std::string cut = "Loaded 1 of the 3 commands the file promises; the file is cut short.";
+    EXPECT_EQ(h.probe().FileStatus().toStdString(), cut);
+    EXPECT_EQ(h.prompter().Texts(), std::vector<std::string>{cut + "\n" + dir.File(kCfg)});
+}
+
+// Rows of every kind are the operator's work: clearing, loading over them
+// and closing ask first, and a No changes nothing. A save makes them safe.
+TEST(SaveLoad, EveryKindOfRowIsUnsavedUntilSaved) {
+    TempDir dir;
+    WriteWholeFile(dir.File(kCfg), FileBytes(Header(0, 4, 3, 0, 0, 0, 4, 32, 800, 0), {}));
+    const std::tuple<const char*, std::function<void(DialogHarness&)>, int> kinds[] = {
+        {"hold",
+         [](DialogHarness& h) {
+             h.Press(IDC_BTN_UP);
+             h.Release(IDC_BTN_UP);
+         },
+         2},
+        {"function", [](DialogHarness& h) { h.Click(IDC_BTN_MENU); }, 1},
+        {"send", [](DialogHarness& h) { h.Click(IDC_BTN_SEND); }, 1},
+    };
+    for (const auto& [kind, add, rows] : kinds) {
+        SCOPED_TRACE(kind);
+        DialogHarness h;
+        ASSERT_TRUE(h.OpenPort());
+        add(h);
+        ASSERT_TRUE(h.WaitForRows(rows));
+        h.prompter().Clear();
+        h.Click(IDC_BTN_CLEAR);
+        h.Load(dir.File(kCfg));
+        h.dlg().close();
+        EXPECT_EQ(h.prompter().questions.size(), 3u);
+        EXPECT_TRUE(h.dlg().isVisible());
+        EXPECT_EQ(h.Rows(), rows);
+        EXPECT_EQ(h.probe().Driver()->GetAddress(), 1) << "the refused file was applied";
+
+        ASSERT_TRUE(h.SaveTo(dir.path(), true));
+        h.prompter().Clear();
+        h.Click(IDC_BTN_CLEAR);
+        EXPECT_TRUE(h.prompter().questions.empty());
+        EXPECT_EQ(h.Rows(), 0);
+        // An empty list does not start a replay.
+        h.Click(IDC_BTN_AUTOSTART);
+        EXPECT_EQ(h.prompter().Last(), "The command list is empty: there is nothing to replay.");
+        EXPECT_FALSE(h.probe().ReplayThreadRunning());
+        EXPECT_TRUE(h.Item(IDC_BTN_MENU)->isEnabled());
+    }
 }
 
 }  // namespace

@@ -45,6 +45,13 @@ TEST(SettingsPanel, NumericFieldsAreCheckedWhenLeftOrEnteredNotWhileTyped) {
     h.Press(IDC_BTN_UP);  // the rate is published as typed
     EXPECT_EQ(h.pty().ReadPeer(8), (Bytes{0xa0, 0x01, 0x00, 0x08, 0x00, 0x28, 0xaf, 0x2e}));
     h.Release(IDC_BTN_UP);
+    // Past the top speed it goes out as the top speed, not wrapped to its low byte.
+    h.Select(IDC_COMBO_PTZMODEL, 0);
+    h.Type(IDC_EDIT_CTRLRATE, "256");
+    h.pty().DrainPeer();
+    h.Press(IDC_BTN_UP);
+    EXPECT_EQ(h.pty().ReadPeer(7), (Bytes{0xff, 0x01, 0x00, 0x08, 0x3f, 0x3f, 0x87}));
+    h.Release(IDC_BTN_UP);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "commandlist/CommandListFile.h"
@@ -26,18 +27,19 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
         int32_t limit;
         int32_t loaded;
         int64_t leftOut;
+        int64_t missing;  // promised by n, not in the file
     } rows[] = {
-        {"COM past its list", 1, 8, 80, kMaxCommandListRows, -1, 0},
-        {"BaudRate past its list", 2, 13, 80, kMaxCommandListRows, -1, 0},
-        {"PTZ Address past its list", 8, 225, 80, kMaxCommandListRows, -1, 0},
-        {"below a list", 8, -1, 80, kMaxCommandListRows, -1, 0},
-        {"last entries", 1, 7, 80, kMaxCommandListRows, 2, 0},
-        {"n = 5, cut in the 4th", 11, 5, 48 + 57, kMaxCommandListRows, 3, 0},
-        {"huge n", 11, INT32_MAX, 80, kMaxCommandListRows, 2, 0},
-        {"negative n", 11, INT32_MIN, 80, kMaxCommandListRows, 0, 0},
-        {"more than the limit", 11, 5, 128, 3, 3, 2},
+        {"COM past its list", 1, 8, 80, kMaxCommandListRows, -1, 0, 0},
+        {"BaudRate past its list", 2, 13, 80, kMaxCommandListRows, -1, 0, 0},
+        {"PTZ Address past its list", 8, 225, 80, kMaxCommandListRows, -1, 0, 0},
+        {"below a list", 8, -1, 80, kMaxCommandListRows, -1, 0, 0},
+        {"last entries", 1, 7, 80, kMaxCommandListRows, 2, 0, 0},
+        {"n = 5, cut in the 4th", 11, 5, 48 + 57, kMaxCommandListRows, 3, 0, 2},
+        {"huge n", 11, INT32_MAX, 80, kMaxCommandListRows, 2, 0, INT32_MAX - 2},
+        {"negative n", 11, INT32_MIN, 80, kMaxCommandListRows, 0, 0, 0},
+        {"more than the limit", 11, 5, 128, 3, 3, 2, 0},
         {"a 2 GiB file", 11, 8000000, size_t{2} << 30, kMaxCommandListRows, kMaxCommandListRows,
-         8000000 - kMaxCommandListRows},
+         8000000 - kMaxCommandListRows, 0},
     };
     TempDir dir;
     const std::string path = dir.File(kCommandListFileName);
@@ -67,11 +69,49 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
             r.loaded)
             << r.what;
         EXPECT_EQ(counts.leftOut, r.leftOut) << r.what;
+        EXPECT_EQ(counts.missing, r.missing) << r.what;
     }
     for (size_t cut = 0; cut < 48; ++cut) {
         CommandListLoad counts;
         EXPECT_EQ(load(whole, cut, kMaxCommandListRows, counts), -1) << "cut at " << cut;
     }
+}
+
+// Another program replaces the file while it is being read: the sizes are
+// those of the file that was opened, not of whatever the path names by then.
+TEST(CommandListFile, ALoadReadsTheFileItOpenedWhenThePathIsReplaced) {
+    struct SwappingFile : CxIOFile {
+        uint32_t Read(void* buffer, uint32_t size, uint32_t count) override {
+            if (!swapped) {
+                swapped = true;
+                EXPECT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
+            }
+            return CxIOFile::Read(buffer, size, count);
+        }
+        std::string path, replacement;
+        bool swapped = false;
+    };
+    TempDir dir;
+    SwappingFile file;
+    file.path = dir.File(kCommandListFileName);
+    file.replacement = dir.File("new.cfg");
+    const std::vector<int32_t> header = {0, 2, 9, 3, 1, 2, 0, 1, 224, 32, 800};
+    auto with = [&header](int32_t n) {
+        std::vector<int32_t> h = header;
+        h.push_back(n);
+        return h;
+    };
+    WriteWholeFile(file.path, ListFileBytes(with(3), {kRecords.begin(), kRecords.begin() + 3}));
+    WriteWholeFile(file.replacement, ListFileBytes(with(1), {kRecords.back()}));
+    CommandListHeader loaded{};
+    std::vector<CommandRecord> records;
+    CommandListLoad counts;
+    ASSERT_TRUE(LoadCommandList(file, file.path, loaded, records, counts));
+    ASSERT_TRUE(file.swapped);
+    EXPECT_EQ(loaded.count, 3);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(std::memcmp(records.data(), kRecords.data(), 48), 0);
+    EXPECT_EQ(counts.missing, 0);
 }
 
 }  // namespace

@@ -3,11 +3,14 @@
 // each frame as the button meant it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <string>
 
 #include "console/ControlIds.h"
@@ -105,6 +108,7 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
         ASSERT_TRUE(h.Click(IDC_BTN_MENU));
         ASSERT_TRUE(ListedAndReceived(h, dome, index, kAddress, "go to preset 95"));
         // Clear restarts the numbering and the interval count.
+        h.prompter().askAnswers.push_back(true);  // the rows were never saved
         ASSERT_TRUE(h.Click(IDC_BTN_CLEAR));
         EXPECT_EQ(h.Rows(), 0);
         ticks.Advance(300);
@@ -115,6 +119,51 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
         dome.Stop();
         EXPECT_EQ(dome.FrameCount(), static_cast<size_t>(index) + 2);
         EXPECT_EQ(dome.GarbageBytes(), 0u);
+    }
+}
+
+// Once a hold has sent its start, its stop goes out whatever ends the hold,
+// and the release that may follow sends no second one.
+TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
+    const std::pair<const char*, std::function<void(DialogHarness&)>> ways[] = {
+        {"another mouse button",
+         [](DialogHarness& h) { QTest::mousePress(h.Item(IDC_BTN_UP), Qt::RightButton); }},
+        {"focus lost",
+         [](DialogHarness& h) {
+             QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+             QApplication::sendEvent(h.Item(IDC_BTN_UP), &out);
+         }},
+        {"window hidden", [](DialogHarness& h) { h.dlg().hide(); }},
+        {"a message box",
+         [](DialogHarness& h) {
+             h.Edit(IDC_EDIT_CTRLRATE)->setText("");
+             QTest::keyClick(h.Edit(IDC_EDIT_CTRLRATE), Qt::Key_Return);
+             EXPECT_FALSE(h.prompter().messages.empty());
+         }},
+        {"a replay", [](DialogHarness& h) { h.Click(IDC_BTN_AUTOSTART); }},
+        {"the port closed", [](DialogHarness& h) { h.dlg().OnOpenPort(); }},
+        {"the window closed", [](DialogHarness& h) { h.dlg().reject(); }},
+    };
+    for (const auto& [way, end] : ways) {
+        SCOPED_TRACE(way);
+        DialogHarness h;
+        DomePeer dome(h.pty().master());
+        h.Select(IDC_COMBO_PTZMODEL, 0);
+        ASSERT_TRUE(h.OpenPort());
+        h.Edit(IDC_EDIT_CMDINTERVAL)->setText("60000");
+        h.Press(IDC_BTN_UP);
+        end(h);
+        h.Release(IDC_BTN_UP);
+        ASSERT_TRUE(dome.WaitForFrames(2));
+        EXPECT_EQ(Meaning(dome.Frame(0)), "tilt up speed 0x20");
+        EXPECT_EQ(Meaning(dome.Frame(1)), "stop");
+        if (h.dlg().isVisible() && h.probe().PortOpen() && h.Click(IDC_BTN_MENU)) {
+            ASSERT_TRUE(dome.WaitForFrames(3));
+            EXPECT_EQ(Meaning(dome.Frame(2)), "go to preset 95") << "a second stop went out";
+            EXPECT_TRUE(h.WaitForRows(3));
+            EXPECT_EQ(h.Row(1).message, "ff 01 00 00 00 00 01");
+        }
+        dome.Stop();
     }
 }
 
