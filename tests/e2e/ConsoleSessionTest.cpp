@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -123,7 +124,7 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
 }
 
 // Once a hold has sent its start, its stop goes out whatever ends the hold,
-// and the release that may follow sends no second one.
+// before the release, which then sends no second one.
 TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
     const std::pair<const char*, std::function<void(DialogHarness&)>> ways[] = {
         {"another mouse button",
@@ -133,6 +134,7 @@ TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
              QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
              QApplication::sendEvent(h.Item(IDC_BTN_UP), &out);
          }},
+        {"button disabled", [](DialogHarness& h) { h.Item(IDC_BTN_UP)->setEnabled(false); }},
         {"window hidden", [](DialogHarness& h) { h.dlg().hide(); }},
         {"a message box",
          [](DialogHarness& h) {
@@ -140,7 +142,13 @@ TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
              QTest::keyClick(h.Edit(IDC_EDIT_CTRLRATE), Qt::Key_Return);
              EXPECT_FALSE(h.prompter().messages.empty());
          }},
-        {"a replay", [](DialogHarness& h) { h.Click(IDC_BTN_AUTOSTART); }},
+        {"a replay",
+         [](DialogHarness& h) {
+             ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+             int32_t replayed = 0;  // the stop is listed before the replay takes the rows
+             std::memcpy(&replayed, h.probe().TempBuffer() + 4, sizeof replayed);
+             EXPECT_EQ(replayed, 2);
+         }},
         {"the port closed", [](DialogHarness& h) { h.dlg().OnOpenPort(); }},
         {"the window closed", [](DialogHarness& h) { h.dlg().reject(); }},
     };
@@ -153,10 +161,10 @@ TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
         h.Edit(IDC_EDIT_CMDINTERVAL)->setText("60000");
         h.Press(IDC_BTN_UP);
         end(h);
-        h.Release(IDC_BTN_UP);
         ASSERT_TRUE(dome.WaitForFrames(2));
         EXPECT_EQ(Meaning(dome.Frame(0)), "tilt up speed 0x20");
         EXPECT_EQ(Meaning(dome.Frame(1)), "stop");
+        h.Release(IDC_BTN_UP);
         if (h.dlg().isVisible() && h.probe().PortOpen() && h.Click(IDC_BTN_MENU)) {
             ASSERT_TRUE(dome.WaitForFrames(3));
             EXPECT_EQ(Meaning(dome.Frame(2)), "go to preset 95") << "a second stop went out";
@@ -164,6 +172,28 @@ TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
             EXPECT_EQ(h.Row(1).message, "ff 01 00 00 00 00 01");
         }
         dome.Stop();
+    }
+}
+
+// The rows keep the order the frames went out in, whether the log thread or
+// the dialog's thread lists them, with no time between the commands.
+TEST(ConsoleSession, BackToBackCommandsAreListedAsTheyWentOut) {
+    DialogHarness h;
+    DomePeer dome(h.pty().master());
+    h.Select(IDC_COMBO_PTZMODEL, 0);
+    ASSERT_TRUE(h.OpenPort());
+    constexpr int kRounds = 50;
+    for (int i = 0; i < kRounds; ++i) {
+        h.Press(IDC_BTN_RIGHT);
+        h.Release(IDC_BTN_RIGHT);
+        h.Click(IDC_BTN_MENU);
+    }
+    ASSERT_TRUE(dome.WaitForFrames(3 * kRounds));
+    ASSERT_TRUE(h.WaitForRows(3 * kRounds));
+    dome.Stop();
+    EXPECT_EQ(dome.FrameCount(), size_t{3 * kRounds});
+    for (int i = 0; i < 3 * kRounds; ++i) {
+        ASSERT_TRUE(RowShowsFrame(h.Row(i), dome.Frame(static_cast<size_t>(i)))) << "row " << i;
     }
 }
 
