@@ -8,7 +8,7 @@
 struct BenchOptions {
     int presses = 1000;
     int replayGaps = 500;
-    int listRows = 131071;  // as many records as fit the 2 MiB replay buffer
+    int listRows = 131071;  // as many records as the replay buffer made at start-up holds
     int idleSeconds = 10;
     int startupRuns = 5;
     std::string workDir;    // scratch files: lists to load, saved lists
@@ -23,3 +23,4 @@ void MeasurePressToWire(const BenchOptions& options, std::vector<Measure>& out);
 void MeasurePressUnderFlood(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureReplayCadence(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out);
+void MeasureLineRecord(const BenchOptions& options, std::vector<Measure>& out);

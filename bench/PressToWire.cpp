@@ -68,7 +68,7 @@ std::string Seen(const std::optional<PeerReader::Frame>& frame) {
 void MeasurePressToWire(const BenchOptions& options, std::vector<Measure>& out) {
     const std::string p50Label = "Press to wire, p50";
     const std::string p99Label = "Press to wire, p99";
-    const std::string p50Target = "within 3x the floor";
+    const std::string p50Target = "within 1.5x the floor";
     const std::string p99Target = "< 1 ms";
     auto fail = [&](const std::string& reason) {
         out.push_back(NotMeasured("press.p50_us", p50Label, p50Target, reason));
@@ -136,7 +136,7 @@ void MeasurePressToWire(const BenchOptions& options, std::vector<Measure>& out) 
 
     Measure p50{"press.p50_us", p50Label + " (" + presses + ")", p.p50, "us", "", p50Target, {}};
     p50.detail = "floor " + FormatValue(f.p50, "us") + ", " + FormatValue(ratio, "x");
-    p50.met = ratio <= 3.0;
+    p50.met = ratio <= 1.5;
     out.push_back(p50);
 
     Measure p99{"press.p99_us", p99Label, p.p99, "us", "", p99Target, p.p99 < 1000.0};

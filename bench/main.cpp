@@ -4,7 +4,7 @@
 //   orvane-bench [--json FILE] [--only PHASE,...] [--presses N] [--rows N]
 //                [--idle-seconds N] [--startup-runs N]
 //
-// Phases: startup, idle, press, flood, replay, list.
+// Phases: startup, idle, press, flood, replay, list, record.
 
 #include <limits.h>
 #include <stdlib.h>
@@ -40,13 +40,14 @@ const Phase kPhases[] = {
     {"flood", "press to wire under an input flood", &MeasurePressUnderFlood, true},
     {"replay", "replay cadence", &MeasureReplayCadence, true},
     {"list", "large list", &MeasureLargeList, true},
+    {"record", "the list against the wire under bursts", &MeasureLineRecord, true},
 };
 
 int Usage(const char* self) {
     std::fprintf(stderr,
                  "usage: %s [--json FILE] [--only PHASE,...] [--presses N] [--rows N]\n"
                  "          [--idle-seconds N] [--startup-runs N]\n"
-                 "phases: startup, idle, press, flood, replay, list\n",
+                 "phases: startup, idle, press, flood, replay, list, record\n",
                  self);
     return 2;
 }
