@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "ptz/PtzCodes.h"
@@ -37,6 +39,12 @@ public:
     // has no manual frame.
     virtual std::vector<uint8_t> ManualFrame(uint8_t, uint8_t, uint8_t, uint8_t) const {
         return {};
+    }
+    // The check byte `frame` must end with when it has this protocol's length
+    // and fixed bytes (any address), so a frame typed whole can be checked
+    // before AutoAction sends it as it is. Nullopt for any other bytes.
+    virtual std::optional<uint8_t> WholeFrameCheck(const uint8_t*, std::size_t) const {
+        return std::nullopt;
     }
 
     void SetDeviceType(uint32_t type) { m_nDeviceType = type; }
