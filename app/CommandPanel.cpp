@@ -136,12 +136,21 @@ void COrvaneDlg::OnShot() {}
 void COrvaneDlg::OnSend() {
     UpdateData(true);
     const QByteArray text = m_strHexCommand.toUtf8();
-    const std::array<uint8_t, 4> bytes =
-        ManualCommandBytes(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-    if (!m_pPtz) {
-        return;
+    const ManualPreview send = PreviewManualCommand(
+        std::string_view(text.constData(), static_cast<size_t>(text.size())), m_pPtz.get());
+    switch (send.action) {
+        case ManualPreview::NoDriver:
+            return;
+        case ManualPreview::Refused:
+            m_prompter->Message(send.refusal, "Send", PromptIcon::Warning);
+            return;
+        case ManualPreview::WholeFrame:
+            m_pPtz->AutoAction(send.frame.data(), static_cast<uint32_t>(send.frame.size()));
+            break;
+        case ManualPreview::CommandBytes:
+            m_pPtz->ManualAction(send.bytes[0], send.bytes[1], send.bytes[2], send.bytes[3]);
+            break;
     }
-    m_pPtz->ManualAction(bytes[0], bytes[1], bytes[2], bytes[3]);
     if (RecordLastCommand(m_pPtz.get())) {
         AppendCommandItem(g_LastCmd.Load());
     }

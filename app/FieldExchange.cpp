@@ -83,9 +83,8 @@ void COrvaneDlg::UpdateHexPreview() {
     const QByteArray text = m_editHexCommand->text().toUtf8();
     const ManualPreview preview = PreviewManualCommand(
         std::string_view(text.constData(), static_cast<size_t>(text.size())), m_pPtz.get());
-    m_lblHexFrame->setText(preview.frame.empty()
-                               ? QStringLiteral("Frame: none (no PTZ driver)")
-                               : QStringLiteral("Frame: ") + QString::fromStdString(preview.text));
+    m_lblHexFrame->setText(QString::fromStdString(preview.line));
+    m_lblHexFrame->setToolTip(m_lblHexFrame->text());  // a larger font cuts it off
     QStringList marks;
     for (const HexTokenMark& mark : preview.marks) {
         marks << QStringLiteral("%1 %2").arg(

@@ -1,6 +1,7 @@
 #include "console/ManualCommand.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@ namespace {
 
 constexpr std::size_t kManualTokens = 4;
 constexpr std::size_t kByteDigits = 2;
+// Tokens named in a refusal per reason; a pasted line can hold dozens.
+constexpr std::size_t kNamedTokens = 3;
+constexpr std::size_t kNamedTokenChars = 12;
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -56,8 +60,6 @@ std::vector<HexTokenMark> MarkTokens(std::string_view text) {
     return marks;
 }
 
-}  // namespace
-
 std::array<uint8_t, 4> ManualCommandBytes(std::string_view text) {
     const std::string copy(text.substr(0, kHexCommandMaxChars));
     TokenSlot slots[4] = {};
@@ -71,17 +73,129 @@ std::array<uint8_t, 4> ManualCommandBytes(std::string_view text) {
     return bytes;
 }
 
+// The bytes of a text made of nothing but byte tokens between single spaces,
+// the way a frame is typed or pasted; nullopt for anything else.
+std::optional<std::vector<uint8_t>> FrameBytes(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    if (first == std::string_view::npos || last >= kHexCommandMaxChars) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    for (std::size_t pos = first; pos <= last;) {
+        const std::size_t end = std::min(text.find(' ', pos), last + 1);
+        const std::string_view token = text.substr(pos, end - pos);
+        if (Misread(token)) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<uint8_t>(HexToValue(std::string(token).c_str())));
+        pos = end + 1;
+    }
+    return bytes;
+}
+
+std::string ByteText(uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", value);
+    return text;
+}
+
+std::string FrameText(const std::vector<uint8_t>& frame) {
+    CommandRecord record{0, static_cast<uint32_t>(frame.size()), {}};
+    std::memcpy(record.byData, frame.data(), std::min(frame.size(), sizeof record.byData));
+    return FormatMessage(record);
+}
+
+// A token as the operator typed it, quoted; a long one cut short.
+std::string Quoted(std::string_view token) {
+    if (token.size() <= kNamedTokenChars) {
+        return '"' + std::string(token) + '"';
+    }
+    std::size_t cut = kNamedTokenChars - 3;
+    // Never end inside a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(token[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return '"' + std::string(token.substr(0, cut)) + "...\"";
+}
+
+// "\"a\" is not hex", "\"a\", \"b\" and 2 more are ignored"; empty for none.
+std::string Reason(std::string_view text, const std::vector<HexTokenMark>& marks,
+                   HexTokenMark::Kind kind, const char* what) {
+    std::vector<std::string> names;
+    std::size_t count = 0;
+    for (const HexTokenMark& mark : marks) {
+        if (mark.kind == kind && count++ < kNamedTokens) {
+            names.push_back(Quoted(text.substr(mark.offset, mark.length)));
+        }
+    }
+    if (count == 0) {
+        return {};
+    }
+    if (count > names.size()) {
+        names.push_back(std::to_string(count - names.size()) + " more");
+    }
+    std::string reason = names.front();
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        reason += (i + 1 == names.size() ? " and " : ", ") + names[i];
+    }
+    return reason + (count == 1 ? " is " : " are ") + what;
+}
+
+std::string MarksRefusal(std::string_view text, const std::vector<HexTokenMark>& marks) {
+    std::string reasons;
+    for (const std::string& reason :
+         {Reason(text, marks, HexTokenMark::NotHex, "not hex"),
+          Reason(text, marks, HexTokenMark::TooLong, "too long for one byte"),
+          Reason(text, marks, HexTokenMark::Ignored, "ignored")}) {
+        if (!reason.empty()) {
+            reasons += (reasons.empty() ? "" : "; ") + reason;
+        }
+    }
+    std::string message = "Nothing was sent: " + reasons + ".";
+    if (std::any_of(marks.begin(), marks.end(),
+                    [](const HexTokenMark& m) { return m.kind == HexTokenMark::Ignored; })) {
+        message += " Send takes four command bytes, or one whole frame of the current protocol.";
+    }
+    return message;
+}
+
+}  // namespace
+
 ManualPreview PreviewManualCommand(std::string_view text, const PtzBase* driver) {
     ManualPreview preview;
-    preview.marks = MarkTokens(text);
-    if (driver == nullptr) {
+    const auto typed = driver != nullptr ? FrameBytes(text) : std::nullopt;
+    const auto check = typed ? driver->WholeFrameCheck(typed->data(), typed->size()) : std::nullopt;
+    if (check && typed->back() == *check) {
+        preview.action = ManualPreview::WholeFrame;
+        preview.frame = *typed;
+        preview.line = "Whole frame: " + FrameText(preview.frame);
         return preview;
     }
-    const std::array<uint8_t, 4> b = ManualCommandBytes(text);
+    // The note under the field is narrow: the message says it in full.
+    if (check) {
+        preview.action = ManualPreview::Refused;
+        preview.line = "Frame: none (check byte " + FrameText({*check}) + ", not " +
+                       FrameText({typed->back()}) + ")";
+        preview.refusal = "Nothing was sent: the check byte is " + ByteText(typed->back()) +
+                          "; this frame needs " + ByteText(*check) + ".";
+        return preview;
+    }
+    preview.marks = MarkTokens(text);
+    if (driver == nullptr) {
+        preview.line = "Frame: none (no PTZ driver)";
+        return preview;
+    }
+    if (!preview.marks.empty()) {
+        preview.action = ManualPreview::Refused;
+        preview.line = "Frame: none (fix the tokens in red)";
+        preview.refusal = MarksRefusal(text, preview.marks);
+        return preview;
+    }
+    preview.action = ManualPreview::CommandBytes;
+    preview.bytes = ManualCommandBytes(text);
+    const std::array<uint8_t, 4>& b = preview.bytes;
     preview.frame = driver->ManualFrame(b[0], b[1], b[2], b[3]);
-    CommandRecord record{0, static_cast<uint32_t>(preview.frame.size()), {}};
-    std::memcpy(record.byData, preview.frame.data(),
-                std::min(preview.frame.size(), sizeof record.byData));
-    preview.text = FormatMessage(record);
+    preview.line = "Frame: " + FrameText(preview.frame);
     return preview;
 }

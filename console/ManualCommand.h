@@ -12,12 +12,8 @@ class PtzBase;
 // Characters of the hex field that count; the rest is ignored.
 inline constexpr std::size_t kHexCommandMaxChars = 255;
 
-// The four command and data bytes typed into the hex field: the first four
-// space-separated tokens read as hex, low 8 bits each; missing tokens give 0.
-std::array<uint8_t, 4> ManualCommandBytes(std::string_view text);
-
-// A stretch of the hex field that Send reads otherwise than it looks. Offset
-// and length count bytes of the text as given (UTF-8 from the field).
+// A stretch of the hex field that would be read otherwise than it looks.
+// Offset and length count bytes of the text as given (UTF-8 from the field).
 struct HexTokenMark {
     enum Kind {
         NotHex,   // a character that is no hex digit ends the number there
@@ -32,11 +28,23 @@ struct HexTokenMark {
 };
 
 struct ManualPreview {
-    std::vector<uint8_t> frame;       // exactly what Send puts on the line; empty without a driver
-    std::string text;                 // the frame as the list's Message column shows it
+    enum Action {
+        NoDriver,      // nothing to send with: Send does nothing
+        CommandBytes,  // ManualAction with `bytes`
+        WholeFrame,    // AutoAction with `frame`, a frame of the driver's protocol typed whole
+        Refused,       // nothing is sent; `refusal` tells the operator why
+    };
+    Action action = NoDriver;
+    std::array<uint8_t, 4> bytes{};   // the four command bytes, for CommandBytes
+    std::vector<uint8_t> frame;       // exactly what Send puts on the line; empty when nothing
+    std::string line;                 // the note under the field: the frame as listed, or why none
+    std::string refusal;              // the message Send shows instead of sending
     std::vector<HexTokenMark> marks;  // in text order
 };
 
-// What Send would do with `text` on `driver` (null when there is none): the
-// same conversion and the driver's own frame builder, sending nothing.
+// What Send does with `text` on `driver` (null when there is none), sending
+// nothing. The text is a whole frame of the driver's protocol, one- or
+// two-digit hex tokens between single spaces, or else four command bytes:
+// the first four space-separated tokens read as hex, missing ones 0. Any
+// token that would be read otherwise than it looks refuses the send.
 ManualPreview PreviewManualCommand(std::string_view text, const PtzBase* driver);

@@ -44,6 +44,15 @@ constexpr PtzCommand kAutos[] = {
     {PTZ_AUTO_SCAN_OFF, {0x10, 0x00, 0, 0}, A::kNone},
 };
 
+// Sum of the address, command and data bytes, kept to eight bits.
+uint8_t CheckByte(const uint8_t* frame) {
+    uint32_t sum = 0;
+    for (int i = 1; i <= 5; ++i) {
+        sum += frame[i];
+    }
+    return static_cast<uint8_t>(sum);
+}
+
 }  // namespace
 
 PelcoD::PelcoD(CSerialPort* port, uint32_t address) : PtzBase(port, address) {}
@@ -56,11 +65,7 @@ void PelcoD::BuildFrame(uint8_t* out, uint8_t cmd1, uint8_t cmd2, uint8_t data1,
     out[3] = cmd2;
     out[4] = data1;
     out[5] = data2;
-    uint32_t sum = 0;
-    for (int i = 1; i <= 5; ++i) {
-        sum += out[i];
-    }
-    out[6] = static_cast<uint8_t>(sum);
+    out[6] = CheckByte(out);
 }
 
 int PelcoD::SendCommand(uint8_t cmd1, uint8_t cmd2, uint8_t data1, uint8_t data2) {
@@ -127,6 +132,13 @@ std::vector<uint8_t> PelcoD::ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uin
     std::vector<uint8_t> frame(kFrameLen);
     BuildFrame(frame.data(), b1, b2, b3, b4);
     return frame;
+}
+
+std::optional<uint8_t> PelcoD::WholeFrameCheck(const uint8_t* frame, std::size_t length) const {
+    if (frame == nullptr || length != kFrameLen || frame[0] != kSync) {
+        return std::nullopt;
+    }
+    return CheckByte(frame);
 }
 
 int PelcoD::AutoAction(const uint8_t* frame, uint32_t) {

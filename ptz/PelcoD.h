@@ -28,6 +28,8 @@ public:
     int Shot() override;
     int ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) override;
     std::vector<uint8_t> ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const override;
+    // Seven bytes starting with FF.
+    std::optional<uint8_t> WholeFrameCheck(const uint8_t* frame, std::size_t length) const override;
     // Sends the first seven bytes at `frame` untouched; `length` is not a
     // bound, so `frame` must hold at least seven bytes. Null does nothing.
     int AutoAction(const uint8_t* frame, uint32_t length) override;

@@ -47,6 +47,15 @@ constexpr PtzCommand kAutos[] = {
     {PTZ_AUTO_SCAN_STOP, {0x00, 0x07, 0x00, 96}, A::kNone},
 };
 
+// XOR of the seven bytes before it, start and end byte included.
+uint8_t CheckByte(const uint8_t* frame) {
+    uint8_t x = 0;
+    for (uint32_t i = 0; i < PelcoP::kFrameLen - 1; ++i) {
+        x ^= frame[i];
+    }
+    return x;
+}
+
 }  // namespace
 
 PelcoP::PelcoP(CSerialPort* port, uint32_t address) : PtzBase(port, address) {
@@ -62,11 +71,7 @@ void PelcoP::BuildFrame(uint8_t* out, uint8_t data1, uint8_t data2, uint8_t data
     out[4] = data3;
     out[5] = data4;
     out[6] = kEnd;
-    uint8_t x = 0;
-    for (uint32_t i = 0; i < kFrameLen - 1; ++i) {
-        x ^= out[i];
-    }
-    out[7] = x;
+    out[7] = CheckByte(out);
 }
 
 int PelcoP::SendCommand(uint8_t data1, uint8_t data2, uint8_t data3, uint8_t data4) {
@@ -156,6 +161,13 @@ std::vector<uint8_t> PelcoP::ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uin
     std::vector<uint8_t> frame(kFrameLen);
     BuildFrame(frame.data(), b1, b2, b3, b4);
     return frame;
+}
+
+std::optional<uint8_t> PelcoP::WholeFrameCheck(const uint8_t* frame, std::size_t length) const {
+    if (frame == nullptr || length != kFrameLen || frame[0] != kStart || frame[6] != kEnd) {
+        return std::nullopt;
+    }
+    return CheckByte(frame);
 }
 
 int PelcoP::AutoAction(const uint8_t* frame, uint32_t) {

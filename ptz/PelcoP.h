@@ -32,6 +32,8 @@ public:
     int Shot() override;
     int ManualAction(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) override;
     std::vector<uint8_t> ManualFrame(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4) const override;
+    // Eight bytes starting with A0, AF the seventh.
+    std::optional<uint8_t> WholeFrameCheck(const uint8_t* frame, std::size_t length) const override;
     // Sends the first eight bytes at `frame` untouched, whatever `length`
     // says (a seven-byte Pelco-D record still goes out as eight), so `frame`
     // must hold at least eight bytes. Null does nothing.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "ptz/PtzCodes.h"
@@ -41,6 +43,12 @@ public:
     // The highest pan/tilt speed the protocol has. Callers clamp to it:
     // Action keeps only the low byte, so 256 would go out as speed 0.
     virtual uint32_t TopSpeed() const { return 0xFF; }
+    // The check byte `frame` must end with when it has this protocol's length
+    // and fixed bytes (any address), so a frame typed whole can be checked
+    // before AutoAction sends it as it is. Nullopt for any other bytes.
+    virtual std::optional<uint8_t> WholeFrameCheck(const uint8_t*, std::size_t) const {
+        return std::nullopt;
+    }
 
     void SetDeviceType(uint32_t type) { m_nDeviceType = type; }
     int GetDeviceType() const { return static_cast<int>(m_nDeviceType); }

@@ -57,7 +57,7 @@ TEST(ConsoleSession, EveryButtonAndManualCommandReachesTheDomeAsListed) {
         {Act::Send, IDC_BTN_SEND, "tilt up speed 0x2a", "00 08 15 2a"},
         {Act::Send, IDC_BTN_SEND, "go to preset 34", "0x00 0x07 0x00 0x22"},
         {Act::Send, IDC_BTN_SEND, "set preset 11", "0 3 0 b"},
-        {Act::Send, IDC_BTN_SEND, "set aux 7", "0X00 0X09 0X00 0X07 0xff"},
+        {Act::Send, IDC_BTN_SEND, "set aux 7", "0X00 0X09 0X00 0X07"},
         {Act::Send, IDC_BTN_SEND, "stop", ""},
     };
     const struct {
