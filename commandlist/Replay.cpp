@@ -55,7 +55,8 @@ public:
         const milliseconds pause(pauseMs);
         m_due += pause;
         // Overdue commands catch up at half a pause apart, never back to
-        // back: the port holds one frame waiting, and a later one replaces it.
+        // back: the camera acts on each command until the next one comes, so
+        // each keeps at least half its pause.
         const TimePoint at =
             std::max(m_due, m_sent + std::chrono::duration_cast<TimePoint::duration>(pause) / 2);
         m_clock.WaitUntil(at, m_abort);
@@ -165,6 +166,12 @@ void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::a
             const uint32_t length = record.dwSize < sizeof record.byData
                                         ? record.dwSize
                                         : uint32_t{sizeof record.byData};
+            // A replay faster than the line goes at the line's pace rather
+            // than have frames refused.
+            driver->WaitForRoom(abort);
+            if (abort.stop_requested()) {
+                return;
+            }
             driver->AutoAction(record.byData, length);
         }
     } while (run.load() != 0 && !abort.stop_requested());

@@ -58,6 +58,8 @@ using ReplayProgress = std::function<void(int32_t record, uint32_t pass)>;
 // before it (the header's interval if above 0, else the record's, else 40 ms),
 // all on one clock, so late wake-ups do not add up over a run; two commands
 // never go out less than half a pause apart (kReplayStallMs for a stall).
+// Each command waits for room at the driver's port, so a replay faster than
+// the line runs at the line's pace and loses nothing.
 // Ends when `run` is found clear between passes (the pass under way goes out
 // whole, in order) or at once when `abort` is requested, even inside a pause;
 // nothing goes out after an abort. Returns at once without a driver or with

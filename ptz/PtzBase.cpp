@@ -1,6 +1,7 @@
 #include "ptz/PtzBase.h"
 
 #include <cstring>
+#include <utility>
 
 #include "serial/SerialPort.h"
 
@@ -23,4 +24,8 @@ void PtzBase::SendFrame() {
     // lost line does not take them, which the log needs to know.
     m_bLastRefused =
         m_pSerialPort != nullptr && m_pSerialPort->SendBytes(m_Buffer, m_nBufferLen) == 0;
+}
+
+bool PtzBase::WaitForRoom(std::stop_token abort) const {
+    return m_pSerialPort == nullptr || m_pSerialPort->WaitForRoom(std::move(abort));
 }

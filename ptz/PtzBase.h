@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "ptz/PtzCodes.h"
@@ -62,9 +63,15 @@ public:
 
     const uint8_t* Buffer() const { return m_Buffer; }
     uint32_t BufferLen() const { return m_nBufferLen; }
-    // The port did not take the last frame (closed, or its line was lost), so
-    // it must not be listed as sent. A driver without a port refuses nothing.
+    // The port did not take the last frame (closed, its line lost or its queue
+    // full), so it must not be listed as sent. A driver without a port refuses
+    // nothing.
     bool LastFrameRefused() const { return m_bLastRefused; }
+    // Blocks until the port has room for a frame, so a sender faster than the
+    // line waits rather than have frames refused. True at once without a port;
+    // false when the port is closed or its line lost, or once `abort` is
+    // requested.
+    bool WaitForRoom(std::stop_token abort) const;
 
 protected:
     // Queues the first m_nBufferLen bytes of m_Buffer when a port is set.

@@ -28,7 +28,11 @@ CSerialPort::~CSerialPort() {
 int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate,
                           char parity, unsigned dataBits, unsigned stopBits) {
     CloseComm();
-    m_bLineLost = false;
+    {
+        std::lock_guard<std::mutex> queue(m_queueLock);
+        m_bLineLost = false;
+        m_lineLoss = LineLoss{};
+    }
     OpenFailure why;
     why.portNumber = portNumber;
     if (TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits}, why)) {
@@ -88,9 +92,7 @@ bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
     m_notifyLineLost = m_pfnLineLost;
     m_nEmptyPasses = 0;
     {
-        std::lock_guard<std::mutex> slot(m_slotLock);
-        m_nSendSize = 0;
-        m_bSendPending = false;
+        std::lock_guard<std::mutex> queue(m_queueLock);
         m_bOpen = true;
     }
     why.kind = OpenFailureKind::NoMonitor;
@@ -103,16 +105,22 @@ const OpenFailure& CSerialPort::LastOpenFailure() const {
 
 int CSerialPort::CloseComm() {
     {
-        // Under the slot lock, so no SendBytes can be signalling an event
+        // Under the queue lock, so no SendBytes can be signalling an event
         // that is about to be closed.
-        std::lock_guard<std::mutex> slot(m_slotLock);
+        std::lock_guard<std::mutex> queue(m_queueLock);
         m_bOpen = false;
-        m_bSendPending = false;
-        m_nSendSize = 0;
     }
+    m_roomFreed.notify_all();
+    // The thread writes what is queued before it ends.
     if (m_hMonitor.joinable()) {
         m_hStopEvent.Signal();
         m_hMonitor.join();
+    }
+    {
+        // Only a monitor thread that never started leaves frames behind.
+        std::lock_guard<std::mutex> queue(m_queueLock);
+        m_nQueueHead = 0;
+        m_nQueued = 0;
     }
     m_hStopEvent.Close();
     m_hSendEvent.Close();
@@ -155,21 +163,36 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
     if (length > kSendSlotSize || (data == nullptr && length != 0)) {
         return 0;
     }
-    std::lock_guard<std::mutex> slot(m_slotLock);
-    if (!m_bOpen || m_bLineLost) {
+    std::lock_guard<std::mutex> queue(m_queueLock);
+    if (!m_bOpen || m_bLineLost || m_nQueued == kSendQueueDepth) {
         return 0;
     }
-    std::memset(m_SendBuffer, 0, sizeof(m_SendBuffer));
+    QueuedFrame& frame = m_queue[(m_nQueueHead + m_nQueued) % kSendQueueDepth];
     if (length != 0) {
-        std::memcpy(m_SendBuffer, data, length);
+        std::memcpy(frame.bytes, data, length);
     }
-    m_nSendSize = length;
-    m_bSendPending = m_hSendEvent.Signal();
-    return m_bSendPending ? 1 : 0;
+    frame.size = length;
+    if (!m_hSendEvent.Signal()) {
+        return 0;
+    }
+    ++m_nQueued;
+    return 1;
+}
+
+bool CSerialPort::WaitForRoom(std::stop_token abort) {
+    std::unique_lock<std::mutex> queue(m_queueLock);
+    const bool room = m_roomFreed.wait(
+        queue, abort, [this] { return !m_bOpen || m_bLineLost || m_nQueued < kSendQueueDepth; });
+    return room && m_bOpen && !m_bLineLost && !abort.stop_requested();
 }
 
 int CSerialPort::IsLineLost() const {
     return m_bLineLost.load() ? 1 : 0;
+}
+
+LineLoss CSerialPort::LastLineLoss() const {
+    std::lock_guard<std::mutex> queue(m_queueLock);
+    return m_lineLoss;
 }
 
 void CSerialPort::SetLineLostCallback(LineLostCallback callback) {
@@ -198,10 +221,11 @@ void CSerialPort::MonitorThread() {
                 // Hand on what was still queued, then stop watching the line:
                 // a hung-up device stays readable and would keep waking us.
                 ReceivePending();
-                LoseLine();
+                LoseLine(LineLossKind::Gone);
                 break;
             case WaitOutcome::Send:
-                WritePending();
+                // One frame per wake-up: the event stays set while more wait.
+                WriteNext();
                 break;
             case WaitOutcome::Interrupted:
                 break;
@@ -215,6 +239,10 @@ void CSerialPort::MonitorThread() {
                 // Taking the signal, not only seeing it, orders what the
                 // closing thread did before it with what follows here.
                 m_hStopEvent.Reset();
+                // A frame accepted goes out: a stop sent just before a close
+                // must reach the camera. A stall ends this with the rest dropped.
+                while (WriteNext()) {
+                }
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_hPort.Close();
                 return;
@@ -234,7 +262,7 @@ bool CSerialPort::ReceivePending() {
         }
     }
     if (result == DeviceResult::Gone) {
-        LoseLine();
+        LoseLine(LineLossKind::Gone);
     }
     bool handedOn = false;
     for (uint32_t i = 0; i < got; ++i) {
@@ -260,41 +288,65 @@ void CSerialPort::HandOnFrame() {
     m_framer.Reset();
 }
 
-void CSerialPort::WritePending() {
-    m_hSendEvent.Reset();
-    Step(MonitorStep::TakeSlot);
-    uint32_t size = 0;
+bool CSerialPort::WriteNext() {
+    Step(MonitorStep::TakeFrame);
+    const QueuedFrame* frame = nullptr;
     {
-        // Copied out whole under the lock: a SendBytes during the write then
-        // fills the slot for the next write instead of changing this one.
-        std::lock_guard<std::mutex> slot(m_slotLock);
-        if (!m_bSendPending) {
-            return;  // already taken on an earlier wake-up
+        std::lock_guard<std::mutex> queue(m_queueLock);
+        if (m_nQueued == 0) {
+            // Under the lock: a frame queued after this signals again.
+            m_hSendEvent.Reset();
+            return false;
         }
-        size = m_nSendSize;
-        std::memcpy(m_WriteBuffer, m_SendBuffer, size);
-        m_bSendPending = false;
+        frame = &m_queue[m_nQueueHead];
     }
     DeviceResult result = DeviceResult::Gone;
-    if (!m_bLineLost) {
+    {
         std::lock_guard<std::mutex> lock(m_lock);
         // Unread input goes. Output needs no purge: every write ends with the
         // line sent or its rest discarded, and flushing output on a pty would
         // take back bytes still on their way to the peer.
         result = m_hPort.DiscardInput();
         if (result != DeviceResult::Gone) {
-            result = m_hPort.Write(m_WriteBuffer, size, m_timeouts);
+            result = m_hPort.Write(frame->bytes, frame->size, m_timeouts);
         }
     }
-    if (result == DeviceResult::Gone) {
-        LoseLine();
+    // A write times out when the line took no byte for m_timeouts.constantMs
+    // (1 s), or over a second a byte on the whole. Even at 50 baud a byte
+    // leaves every 200 ms, so either is a peer that stopped taking bytes, not
+    // a slow one.
+    const bool lost = result == DeviceResult::Gone || result == DeviceResult::TimedOut;
+    if (lost) {
+        LoseLine(result == DeviceResult::Gone ? LineLossKind::Gone : LineLossKind::Stalled);
+    } else {
+        {
+            std::lock_guard<std::mutex> queue(m_queueLock);
+            m_nQueueHead = (m_nQueueHead + 1) % kSendQueueDepth;
+            --m_nQueued;
+        }
+        m_roomFreed.notify_all();
     }
-    Step(result == DeviceResult::TimedOut ? MonitorStep::WriteAbandoned : MonitorStep::WriteDone);
+    Step(lost ? MonitorStep::WriteAbandoned : MonitorStep::WriteDone);
+    return true;
 }
 
-void CSerialPort::LoseLine() {
+void CSerialPort::LoseLine(LineLossKind kind) {
     m_bWatchLine = false;
-    if (!m_bLineLost.exchange(true) && m_notifyLineLost) {
+    bool first = false;
+    bool closing = false;
+    {
+        std::lock_guard<std::mutex> queue(m_queueLock);
+        first = !m_bLineLost.exchange(true);
+        if (first) {
+            // What is queued, the frame cut off included, will never go out.
+            m_lineLoss = LineLoss{kind, m_nQueued};
+            m_nQueued = 0;
+            closing = !m_bOpen;
+        }
+    }
+    m_roomFreed.notify_all();
+    // A close under way needs no notice: its owner is closing the port already.
+    if (first && !closing && m_notifyLineLost) {
         m_notifyLineLost();
     }
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 #include "serial/OpenFailure.h"
@@ -16,17 +18,35 @@
 // CloseComm from it is not supported (CloseComm joins the monitor thread).
 using ReceiveCallback = void (*)(uint8_t* data, uint32_t count);
 
-// Called once on the monitor thread when the device goes away while the port
-// is open (unplugged, hung up). It must not call CloseComm; the owner closes
-// the port from its own thread.
+// Called once on the monitor thread when the line is lost while the port is
+// open (see LineLossKind). It must not call CloseComm; the owner closes the
+// port from its own thread.
 using LineLostCallback = std::function<void()>;
 
+enum class LineLossKind {
+    None,
+    Gone,     // the device went away or hung up
+    Stalled,  // a write had no byte taken for WriteTimeouts::constantMs (1 s)
+};
+
+struct LineLoss {
+    LineLossKind kind = LineLossKind::None;
+    // Frames SendBytes accepted that never went out, the one cut off included.
+    uint32_t framesNotWritten = 0;
+};
+
 // One serial port: opened exclusively, configured from the line settings, and
-// served by one monitor thread that does every read and write. SendBytes is a
-// one-slot mailbox: a later request replaces one the thread has not taken yet.
+// served by one monitor thread that does every read and write. SendBytes
+// queues a frame; the thread writes queued frames in order, one write each.
 class CSerialPort {
 public:
     static constexpr uint32_t kSendSlotSize = 1024;
+    // 64 frames of 7 bytes are about half a second of line at 9600 baud: room
+    // for a burst of button frames or a replay catching up, while a stop
+    // queued behind a full queue still goes out within that half second, and
+    // a close takes no longer. The frames live in the port (64 KiB), so a send
+    // never allocates.
+    static constexpr uint32_t kSendQueueDepth = 64;
     static constexpr uint32_t kFrameSize = 7;
     // Received bytes are read in blocks of at most this many.
     static constexpr uint32_t kReadBlock = 4096;
@@ -43,21 +63,33 @@ public:
     int CloseComm();
     int IsCommOpen() const;
     int StartMonitor();
-    // 0 when the port is closed or its line was lost, data is null with a
-    // length, or length > 1024.
+    // 1 when the frame is queued; it will be written unless the line is lost.
+    // 0, queueing nothing, when the port is closed or its line was lost, the
+    // queue is full, data is null with a length, or length > 1024.
     int SendBytes(const uint8_t* data, uint32_t length);
+    // Blocks until the queue has room: true. False at once when the port is
+    // closed or its line lost, or once `abort` is requested.
+    bool WaitForRoom(std::stop_token abort);
     // Why the last OpenComm failed (kind None after one that succeeded); see
     // DescribeOpenFailure in serial/OpenFailure.h for the operator's text.
     const OpenFailure& LastOpenFailure() const;
-    // 1 once the device went away under an open port; cleared by OpenComm.
+    // 1 once the line was lost under an open port; cleared by OpenComm.
     int IsLineLost() const;
+    // Why the line was lost and what it cost; kind None while it was not.
+    // Cleared by OpenComm, kept by CloseComm.
+    LineLoss LastLineLoss() const;
     // Takes effect at the next OpenComm.
     void SetLineLostCallback(LineLostCallback callback);
 
 private:
     // Tests reach the monitor's steps through this friend; nothing else does.
     friend class SerialPortProbe;
-    enum class MonitorStep { Started, Wake, Receive, TakeSlot, WriteDone, WriteAbandoned };
+    enum class MonitorStep { Started, Wake, Receive, TakeFrame, WriteDone, WriteAbandoned };
+
+    struct QueuedFrame {
+        uint32_t size = 0;
+        uint8_t bytes[kSendSlotSize] = {};
+    };
 
     bool TryOpen(ReceiveCallback callback, unsigned portNumber, const LineSettings& settings,
                  OpenFailure& why);
@@ -65,8 +97,9 @@ private:
     // Returns whether any byte was read.
     bool ReceivePending();
     void HandOnFrame();
-    void WritePending();
-    void LoseLine();
+    // Writes the oldest queued frame; false when there was none.
+    bool WriteNext();
+    void LoseLine(LineLossKind kind);
     void Step(MonitorStep step);
 
     ReceiveCallback m_pfnReceive = nullptr;
@@ -76,20 +109,24 @@ private:
     DeviceEvent m_hStopEvent;
     // Guards the device. Held for a whole write, so SendBytes never takes it.
     std::mutex m_lock;
-    // Guards the send slot and the open flag; held only to copy the slot.
-    std::mutex m_slotLock;
+    // Guards the queue's bookkeeping, the open and lost flags and the loss;
+    // held only to copy a frame in or to take or drop frames.
+    mutable std::mutex m_queueLock;
+    std::condition_variable_any m_roomFreed;
     WriteTimeouts m_timeouts;
     OpenFailure m_lastOpenFailure;
     LineSettings m_dcb;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bLineLost{false};
+    LineLoss m_lineLoss;
     LineLostCallback m_pfnLineLost;
-    uint8_t m_SendBuffer[kSendSlotSize] = {};
-    uint32_t m_nSendSize = 0;
-    bool m_bSendPending = false;
+    // A ring: the oldest frame at m_nQueueHead. It stays queued while it is
+    // written, so SendBytes never fills the slot being written from.
+    QueuedFrame m_queue[kSendQueueDepth];
+    uint32_t m_nQueueHead = 0;
+    uint32_t m_nQueued = 0;
 
     // Owned by the monitor thread while it runs.
-    uint8_t m_WriteBuffer[kSendSlotSize] = {};
     uint8_t m_ReadBuffer[kReadBlock] = {};
     ReceiveFramer m_framer;
     LineLostCallback m_notifyLineLost;

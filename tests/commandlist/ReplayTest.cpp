@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <thread>
 
 #include "commandlist/Replay.h"
 #include "commandlist/ReplayRunner.h"
+#include "ptz/PelcoD.h"
+#include "serial/SerialPort.h"
 #include "stream/CxMemFile.h"
+#include "tests/serial/SerialPortProbe.h"
+#include "tests/support/PtyPair.h"
 #include "tests/support/RecordingDriver.h"
+#include "tests/support/ScopedPortMap.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -63,6 +69,52 @@ TEST(Replay, EachCommandIsDueOnOneScheduleFromTheStart) {
         EXPECT_EQ(progress.back(), std::make_pair(2, 2u)) << r.what;
         ExpectRowsInOrder(driver.frames, r.what);
     }
+}
+
+// Time stands still, so the replay runs far ahead of the line unless it waits
+// for room.
+TEST(Replay, FasterThanTheLineItWaitsForRoomAndLosesNothing) {
+    constexpr unsigned kPort = 3;
+    constexpr uint32_t kFrames = 2000;
+    ScopedPortMap map;
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_TRUE(map.Link(kPort, pty.slavePath()));
+    std::atomic<uint32_t> announced{0};
+    CSerialPort port;
+    SerialPortProbe probe(port);
+    // Nothing is written until the replay is one frame past a full queue.
+    probe.OnStep([&](SerialPortProbe::Step step) {
+        if (step == SerialPortProbe::Step::TakeFrame) {
+            WaitUntil([&] { return announced.load() > CSerialPort::kSendQueueDepth; });
+        }
+    });
+    ASSERT_EQ(port.OpenComm([](uint8_t*, uint32_t) {}, kPort, 9600, 'N', 8, 1), 1);
+
+    std::vector<CommandRecord> records;
+    std::vector<uint8_t> expected;
+    for (uint32_t i = 0; i < kFrames; ++i) {
+        records.push_back({1, 7, {0xFF, 1, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)}});
+        expected.insert(expected.end(), records.back().byData, records.back().byData + 7);
+    }
+    std::vector<uint8_t> buffer(sizeof(ReplayHeader) + kFrames * sizeof(CommandRecord));
+    CxMemFile stream(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    ASSERT_TRUE(WriteReplayStream(stream, 0, records));
+    StepClock clock;
+    PelcoD driver(&port, 1);
+    std::atomic<int> run{1};
+    std::stop_source abort;
+    std::thread replay([&] {
+        RunReplay(&driver, stream, clock, run, abort.get_token(), [&](int32_t, uint32_t) {
+            if (++announced == kFrames) {
+                run = 0;
+            }
+        });
+    });
+    EXPECT_EQ(pty.ReadPeer(expected.size(), 20000), expected);
+    abort.request_stop();  // ends a replay left waiting
+    replay.join();
+    EXPECT_TRUE(pty.DrainPeer().empty());
 }
 
 }  // namespace

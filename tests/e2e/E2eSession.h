@@ -27,10 +27,9 @@ inline std::string Meaning(const DomeFrame& frame) {
                                              uint8_t address, const std::string& meaning);
 
 // Stands in for the replay thread's pause. Each pause is recorded, then held
-// until the dome has decoded every frame the replay sent before it: the port
-// keeps one pending request, so a sender running ahead of the line would see
-// its earlier frames replaced. The replay then runs as fast as the line, and
-// no test waits on a clock.
+// until the dome has decoded every frame the replay sent before it, so a stop
+// lands within a frame of what the dome has seen. The replay then runs as
+// fast as the line, and no test waits on a clock.
 class ReplayPacer {
 public:
     ReplayPacer();

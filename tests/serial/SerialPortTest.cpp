@@ -6,11 +6,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "tests/serial/SerialPortProbe.h"
@@ -20,12 +24,18 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
 using Step = SerialPortProbe::Step;
 
 constexpr unsigned kPort = 3;
 
 const Bytes kUp{0xFF, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
+
+// A frame carrying its number, so a lost or reordered one shows.
+Bytes Numbered(uint32_t n) {
+    return {0xFF, 0x01, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n), 0, 0, 0};
+}
 
 // What the receive callback was handed.
 struct Received {
@@ -80,7 +90,10 @@ protected:
             }
         });
     }
-    void TearDown() override { m_port.CloseComm(); }
+    void TearDown() override {
+        m_hold = false;
+        m_port.CloseComm();
+    }
 
     // The monitor thread purges the line as it starts: the peer may write
     // only once it has.
@@ -98,6 +111,15 @@ protected:
     int Send(const Bytes& bytes) {
         return m_port.SendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
     }
+    // Set before Open: from then on the monitor thread takes no frame from
+    // the queue while m_hold is set.
+    void HoldWrites() {
+        OnStep([this](Step step) {
+            if (step == Step::TakeFrame) {
+                WaitUntil([this] { return !m_hold.load(); }, 30s);
+            }
+        });
+    }
 
     ScopedPortMap m_map;
     PtyPair m_pty;
@@ -107,6 +129,8 @@ protected:
     std::atomic<int> m_steps[static_cast<int>(Step::WriteAbandoned) + 1] = {};
     std::atomic<uint32_t> m_holdUntilQueued{0};
     std::atomic<bool> m_emptyBeforeRead{false};
+    std::atomic<bool> m_hold{false};
+    std::atomic<int> m_lostCalls{0};
     CSerialPort m_port;
     SerialPortProbe m_probe{m_port};
 };
@@ -124,13 +148,79 @@ TEST_F(SerialPortTest, FramesArriveOnThePeerByteForByte) {
     }
     ASSERT_EQ(Open(), 1);
     Bytes expected;
-    for (size_t i = 0; i < sends.size(); ++i) {
-        ASSERT_EQ(Send(sends[i]), 1);
-        ASSERT_TRUE(WaitUntil([&] { return Count(Step::WriteDone) > static_cast<int>(i); }));
-        expected.insert(expected.end(), sends[i].begin(), sends[i].end());
+    for (const Bytes& send : sends) {
+        ASSERT_EQ(Send(send), 1);
+        expected.insert(expected.end(), send.begin(), send.end());
     }
     EXPECT_EQ(m_pty.ReadPeer(expected.size()), expected);
     EXPECT_TRUE(m_pty.DrainPeer().empty()) << "bytes beyond the requests went out";
+}
+
+TEST_F(SerialPortTest, AFullQueueRefusesAndWhatItTookGoesOutInOrderThroughAClose) {
+    HoldWrites();
+    m_hold = true;
+    ASSERT_EQ(Open(), 1);
+    EXPECT_TRUE(m_port.WaitForRoom({}));
+    Bytes expected;
+    for (uint32_t i = 0; i < CSerialPort::kSendQueueDepth; ++i) {
+        ASSERT_EQ(Send(Numbered(i)), 1) << i;
+        const Bytes frame = Numbered(i);
+        expected.insert(expected.end(), frame.begin(), frame.end());
+    }
+    EXPECT_EQ(Send(Numbered(999)), 0) << "a full queue takes nothing";
+
+    std::stop_source abort;
+    auto waiting =
+        std::async(std::launch::async, [&] { return m_port.WaitForRoom(abort.get_token()); });
+    abort.request_stop();
+    EXPECT_TRUE(WaitUntil([&] { return waiting.wait_for(0s) == std::future_status::ready; }))
+        << "an abort ends the wait for room";
+
+    // The close begins with every frame still queued.
+    std::thread closing([this] { m_port.CloseComm(); });
+    EXPECT_TRUE(WaitUntil([&] { return m_port.IsCommOpen() == 0; }));
+    m_hold = false;
+    closing.join();
+    EXPECT_FALSE(waiting.get());
+    EXPECT_FALSE(m_port.WaitForRoom({})) << "closed";
+    EXPECT_EQ(m_pty.ReadPeer(expected.size()), expected);
+    EXPECT_TRUE(m_pty.DrainPeer().empty());
+}
+
+// The monitor thread holds the writes, so what was queued when the line went
+// is known.
+TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentOut) {
+    HoldWrites();
+    m_port.SetLineLostCallback([this] { ++m_lostCalls; });
+    ASSERT_EQ(Open(), 1);
+    // The peer never reads: once the pty is full no write gets anywhere.
+    const Bytes block(CSerialPort::kSendSlotSize, 0x55);
+    uint32_t accepted = 0;
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < until && m_port.WaitForRoom({})) {
+        accepted += static_cast<uint32_t>(Send(block));
+    }
+    LineLoss loss = m_port.LastLineLoss();
+    EXPECT_EQ(loss.kind, LineLossKind::Stalled);
+    EXPECT_GT(loss.framesNotWritten, 0u);
+    EXPECT_EQ(loss.framesNotWritten, accepted - static_cast<uint32_t>(Count(Step::WriteDone)));
+    EXPECT_EQ(Send(kUp), 0) << "a lost line takes nothing";
+    EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 1; }));
+
+    ASSERT_EQ(Open(), 1);
+    EXPECT_EQ(m_port.LastLineLoss().kind, LineLossKind::None);
+    EXPECT_EQ(m_port.LastLineLoss().framesNotWritten, 0u);
+    m_hold = true;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(Send(kUp), 1);
+    }
+    m_pty.Vanish();
+    m_hold = false;
+    ASSERT_TRUE(WaitUntil([this] { return m_port.IsLineLost() != 0; }));
+    loss = m_port.LastLineLoss();
+    EXPECT_EQ(loss.kind, LineLossKind::Gone);
+    EXPECT_EQ(loss.framesNotWritten, 5u);
+    EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 2; }));
 }
 
 TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
