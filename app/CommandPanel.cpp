@@ -145,9 +145,11 @@ void COrvaneDlg::OnSend() {
             m_prompter->Message(send.refusal, "Send", PromptIcon::Warning);
             return;
         case ManualPreview::WholeFrame:
+            WaitForSendRoom(*m_pPtz);
             m_pPtz->AutoAction(send.frame.data(), static_cast<uint32_t>(send.frame.size()));
             break;
         case ManualPreview::CommandBytes:
+            WaitForSendRoom(*m_pPtz);
             m_pPtz->ManualAction(send.bytes[0], send.bytes[1], send.bytes[2], send.bytes[3]);
             break;
     }

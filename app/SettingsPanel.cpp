@@ -25,6 +25,21 @@ constexpr char kNoSelection[] = "Choose a COM port and every line setting first.
 constexpr char kLineLost[] =
     "Serial Line Lost!\n\nThe serial device went away (unplugged, switched off or its "
     "program ended), so the port is closed. Plug it back in and press Open.";
+constexpr char kLineStalled[] =
+    "Serial Line Lost!\n\nThe serial line took no byte for a second (the device or the "
+    "program at the other end stopped reading), so the port is closed. Check the device "
+    "and press Open.";
+
+std::string LineLostMessage(const LineLoss& loss) {
+    std::string text = loss.kind == LineLossKind::Stalled ? kLineStalled : kLineLost;
+    if (loss.framesNotWritten == 1) {
+        text += "\n\nThe last command listed did not go out.";
+    } else if (loss.framesNotWritten > 1) {
+        text += "\n\nThe last " + std::to_string(loss.framesNotWritten) +
+                " commands listed did not go out.";
+    }
+    return text;
+}
 
 void IgnoreReceived(uint8_t*, uint32_t) {}
 
@@ -261,5 +276,6 @@ void COrvaneDlg::OnLineLost() {
     EnableControls(kPortGroup, false);
     SetDlgItemText(IDC_BTN_OPENPORT, "Open");
     RefreshComLabels();
-    m_prompter->Message(kLineLost, kMessageCaption, PromptIcon::Warning);
+    m_prompter->Message(LineLostMessage(m_pSerialPort->LastLineLoss()), kMessageCaption,
+                        PromptIcon::Warning);
 }

@@ -24,6 +24,10 @@ bool RecordLastCommand(PtzBase* driver) {
     return true;
 }
 
+void WaitForSendRoom(const PtzBase& driver) {
+    driver.WaitForRoom(std::stop_token{}, kSendRoomWait);
+}
+
 void LogThreadProc(const std::atomic<int>& run, Semaphore& semaphore, const LogAppend& append) {
     while (run.load() != 0) {
         if (semaphore.WaitFor(kLogWaitMs) == Semaphore::WaitResult::Acquired) {

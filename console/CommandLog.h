@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -17,6 +18,14 @@ class Semaphore;
 // changes nothing, without a driver or when its port refused the frame: what
 // never went out is not listed.
 bool RecordLastCommand(PtzBase* driver);
+
+// A command sent from the dialog's thread waits at most this long for room in
+// the port's queue, rather than be refused at once by a burst ahead of it: a
+// frame's time on the slowest line, and the time after which a line that took
+// nothing counts as stalled and lost.
+inline constexpr std::chrono::milliseconds kSendRoomWait{1000};
+// Waits, within kSendRoomWait, for the driver's port to take one more frame.
+void WaitForSendRoom(const PtzBase& driver);
 
 inline constexpr uint32_t kLogWaitMs = 40;
 inline constexpr uint32_t kLogIdleSleepMs = 40;

@@ -1,5 +1,6 @@
 #include "console/FunctionButtons.h"
 
+#include "console/CommandLog.h"
 #include "console/ControlIds.h"
 #include "ptz/PtzBase.h"
 #include "ptz/PtzCodes.h"
@@ -36,6 +37,7 @@ bool SendFunctionCommand(PtzBase& driver, const FunctionButton& button, int pres
     if (number < 0) {
         return false;
     }
+    WaitForSendRoom(driver);
     driver.PresetAction(static_cast<uint32_t>(button.op), static_cast<uint32_t>(number));
     return true;
 }

@@ -16,6 +16,10 @@ constexpr uint32_t kLensSpeed = 4;
 bool s_holdUnderWay = false;
 
 bool SendHoldStart(PtzBase& driver, int code) {
+    if (code < PTZ_LEFT || code > PTZ_IRIS_OPEN) {
+        return false;
+    }
+    WaitForSendRoom(driver);
     switch (code) {
         case PTZ_LEFT:
         case PTZ_RIGHT:
@@ -77,6 +81,7 @@ void HoldRelease() {
     if (g_pPtz == nullptr) {
         return;
     }
+    WaitForSendRoom(*g_pPtz);
     g_pPtz->Action(PTZ_STOP, g_nCtrlRate, g_nCtrlRate);
     HandOverToLog();
 }

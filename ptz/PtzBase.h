@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -71,7 +72,8 @@ public:
     // line waits rather than have frames refused. True at once without a port;
     // false when the port is closed or its line lost, or once `abort` is
     // requested.
-    bool WaitForRoom(std::stop_token abort) const;
+    bool WaitForRoom(std::stop_token abort,
+                     std::chrono::milliseconds limit = std::chrono::milliseconds::max()) const;
 
 protected:
     // Queues the first m_nBufferLen bytes of m_Buffer when a port is set.

@@ -179,10 +179,12 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
     return 1;
 }
 
-bool CSerialPort::WaitForRoom(std::stop_token abort) {
+bool CSerialPort::WaitForRoom(std::stop_token abort, std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> queue(m_queueLock);
-    const bool room = m_roomFreed.wait(
-        queue, abort, [this] { return !m_bOpen || m_bLineLost || m_nQueued < kSendQueueDepth; });
+    auto ready = [this] { return !m_bOpen || m_bLineLost || m_nQueued < kSendQueueDepth; };
+    const bool room = limit == std::chrono::milliseconds::max()
+                          ? m_roomFreed.wait(queue, abort, ready)
+                          : m_roomFreed.wait_for(queue, abort, limit, ready);
     return room && m_bOpen && !m_bLineLost && !abort.stop_requested();
 }
 

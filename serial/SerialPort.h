@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -68,8 +69,9 @@ public:
     // queue is full, data is null with a length, or length > 1024.
     int SendBytes(const uint8_t* data, uint32_t length);
     // Blocks until the queue has room: true. False at once when the port is
-    // closed or its line lost, or once `abort` is requested.
-    bool WaitForRoom(std::stop_token abort);
+    // closed or its line lost, or once `abort` is requested or `limit` passed.
+    bool WaitForRoom(std::stop_token abort,
+                     std::chrono::milliseconds limit = std::chrono::milliseconds::max());
     // Why the last OpenComm failed (kind None after one that succeeded); see
     // DescribeOpenFailure in serial/OpenFailure.h for the operator's text.
     const OpenFailure& LastOpenFailure() const;

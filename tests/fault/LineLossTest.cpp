@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <functional>
+#include <string>
 
 #include "console/ControlIds.h"
 #include "serial/SerialPort.h"
@@ -85,6 +86,27 @@ TEST(LineLoss, AVanishedPeerClosesThePortListsNothingAndAReboundLinkReopens) {
         ASSERT_TRUE(dome.WaitForFrames(2));
         EXPECT_EQ(CommandText(dome.Frame(1).command, false), "stop");
     }
+}
+
+// Nobody reads the far end: the line fills, then the port's queue, and the
+// line is lost as stalled. The operator learns how many listed commands never
+// went out.
+TEST(LineLoss, AStalledPeerIsReportedWithTheListedCommandsThatDidNotGoOut) {
+    DialogHarness h;
+    ASSERT_TRUE(h.OpenPort());
+    for (int i = 0; i < 20000 && !h.probe().Port()->IsLineLost(); ++i) {
+        h.Click(IDC_BTN_MENU);
+    }
+    ASSERT_TRUE(h.probe().Port()->IsLineLost());
+    const LineLoss loss = h.probe().Port()->LastLineLoss();
+    EXPECT_EQ(loss.kind, LineLossKind::Stalled);
+    EXPECT_TRUE(h.WaitFor([&] { return !h.probe().PortOpen(); }));
+    const std::string shown = h.prompter().Last();
+    EXPECT_EQ(shown.rfind("Serial Line Lost!\n\nThe serial line took no byte", 0), 0u) << shown;
+    const std::string tail =
+        "The last " + std::to_string(loss.framesNotWritten) + " commands listed did not go out.";
+    EXPECT_GT(loss.framesNotWritten, 1u);
+    EXPECT_NE(shown.find(tail), std::string::npos) << shown;
 }
 
 }  // namespace
