@@ -78,8 +78,7 @@ public:
     DeviceResult Configure(const LineSettings& settings);
     // Unsupported on a device without modem lines, such as a pty.
     DeviceResult RaiseRts();
-    // Discards what is queued in both directions.
-    DeviceResult Purge();
+    // Discards received bytes not read yet.
     DeviceResult DiscardInput();
     DeviceResult QueuedInput(uint32_t& count) const;
     // Reads what is queued, up to `capacity` bytes; Ok with `got` 0 when

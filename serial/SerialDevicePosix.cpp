@@ -332,13 +332,6 @@ DeviceResult SerialDevice::RaiseRts() {
     return DeviceResult::Ok;
 }
 
-DeviceResult SerialDevice::Purge() {
-    if (tcflush(m_fd, TCIOFLUSH) != 0) {
-        return ResultFromErrno(errno);
-    }
-    return DeviceResult::Ok;
-}
-
 DeviceResult SerialDevice::DiscardInput() {
     if (tcflush(m_fd, TCIFLUSH) != 0) {
         return ResultFromErrno(errno);

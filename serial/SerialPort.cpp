@@ -83,7 +83,9 @@ bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
         if (rts != DeviceResult::Ok && rts != DeviceResult::Unsupported) {
             return false;
         }
-        m_hPort.Purge();
+        // Only input: output from before a reopen (a stop sent just before
+        // it) is still on its way to the camera and must arrive.
+        m_hPort.DiscardInput();
         m_dcb = settings;
     }
 
@@ -204,7 +206,7 @@ void CSerialPort::SetLineLostCallback(LineLostCallback callback) {
 void CSerialPort::MonitorThread() {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_hPort.Purge();
+        m_hPort.DiscardInput();
     }
     Step(MonitorStep::Started);
     for (;;) {

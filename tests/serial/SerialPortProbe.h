@@ -23,7 +23,7 @@ public:
         m_port.m_hPort.QueuedInput(count);
         return count;
     }
-    void Purge() { m_port.m_hPort.Purge(); }
+    void DiscardInput() { m_port.m_hPort.DiscardInput(); }
 
 private:
     CSerialPort& m_port;

@@ -256,7 +256,7 @@ TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
             WaitUntil([&] { return m_probe.QueuedInput() >= want; });
         }
         if (m_emptyBeforeRead.exchange(false)) {
-            m_probe.Purge();
+            m_probe.DiscardInput();
         }
     });
     ASSERT_EQ(Open(), 1);
