@@ -68,8 +68,7 @@ TEST(HexPreview, EnterSendsTheFrameShownOrSaysWhyNot) {
             EXPECT_EQ(h.prompter().messages[0].caption, "Send");
             EXPECT_EQ(h.prompter().messages[0].icon, PromptIcon::Warning);
         }
-        h.prompter().Clear();
-        h.Click(IDC_BTN_CLEAR);
+        h.prompter().Clear();  // the next case's model or address empties the list
     }
 }
 

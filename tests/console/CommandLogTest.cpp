@@ -4,7 +4,12 @@
 
 #include <thread>
 
+#include "console/HoldCommand.h"
 #include "platform/Semaphore.h"
+#include "ptz/PelcoD.h"
+#include "tests/serial/SerialPortProbe.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScopedPortMap.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -24,18 +29,15 @@ TEST(LogThreadProc, ListsEveryRecordInOrderHoweverFewTheWakeUps) {
         ASSERT_TRUE(g_LastCmd.Queue(record));
         sem.Release();
     };
-    // The first hundred wait behind one pending wake-up before the thread runs.
-    for (uint32_t i = 0; i < 100; ++i) {
-        hand(i);
-    }
-    ASSERT_EQ(sem.Count(), 1u);
+    hand(0);
+    hand(1);  // the log thread finds two records behind one pending wake-up
     std::thread log([&] {
         LogThreadProc(run, sem, [&](const CommandRecord& r) {
             std::lock_guard<std::mutex> lock(mutex);
             rows.push_back(r.dwInterval);
         });
     });
-    for (uint32_t i = 100; i < kRecords; ++i) {
+    for (uint32_t i = 2; i < kRecords; ++i) {
         hand(i);
     }
     EXPECT_TRUE(WaitUntil([&] {
@@ -49,6 +51,40 @@ TEST(LogThreadProc, ListsEveryRecordInOrderHoweverFewTheWakeUps) {
         expected[i] = i;
     }
     EXPECT_EQ(rows, expected);
+}
+
+// A stop behind a burst that filled the port's queue waits for room instead
+// of being refused, so the camera stops.
+TEST(HoldCommand, AStopBehindAFullQueueWaitsForRoom) {
+    ScopedSharedStateReset reset;
+    ScopedPortMap map;
+    PtyPair pty;
+    ASSERT_TRUE(map.Link(3, pty.slavePath()));
+    CSerialPort port;
+    SerialPortProbe probe(port);
+    std::atomic<uint32_t> handed{0};
+    // Nothing is written until a command comes past a full queue.
+    probe.OnStep([&handed](SerialPortProbe::Step step) {
+        if (step == SerialPortProbe::Step::TakeFrame) {
+            WaitUntil([&handed] { return handed.load() > CSerialPort::kSendQueueDepth; });
+        }
+    });
+    ASSERT_EQ(port.OpenComm([](uint8_t*, uint32_t) {}, 3, 9600, 'N', 8, 1), 1);
+    PelcoD driver(&port, 1);
+    SetCurrentDriver(&driver);
+    for (uint32_t i = 0; i < CSerialPort::kSendQueueDepth; ++i) {
+        ++handed;
+        ASSERT_TRUE(HoldPress(PTZ_UP));
+    }
+    ++handed;
+    HoldRelease();
+    std::vector<uint8_t> expected;
+    for (uint32_t i = 0; i < CSerialPort::kSendQueueDepth; ++i) {
+        expected.insert(expected.end(), {0xff, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49});
+    }
+    expected.insert(expected.end(), {0xff, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01});
+    EXPECT_EQ(pty.ReadPeer(expected.size()), expected);
+    port.CloseComm();
 }
 
 }  // namespace

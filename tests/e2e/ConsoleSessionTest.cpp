@@ -175,26 +175,4 @@ TEST(ConsoleSession, AHoldEndedByAnythingButItsReleaseStillSendsItsStop) {
     }
 }
 
-// The rows keep the order the frames went out in, whether the log thread or
-// the dialog's thread lists them, with no time between the commands.
-TEST(ConsoleSession, BackToBackCommandsAreListedAsTheyWentOut) {
-    DialogHarness h;
-    DomePeer dome(h.pty().master());
-    h.Select(IDC_COMBO_PTZMODEL, 0);
-    ASSERT_TRUE(h.OpenPort());
-    constexpr int kRounds = 50;
-    for (int i = 0; i < kRounds; ++i) {
-        h.Press(IDC_BTN_RIGHT);
-        h.Release(IDC_BTN_RIGHT);
-        h.Click(IDC_BTN_MENU);
-    }
-    ASSERT_TRUE(dome.WaitForFrames(3 * kRounds));
-    ASSERT_TRUE(h.WaitForRows(3 * kRounds));
-    dome.Stop();
-    EXPECT_EQ(dome.FrameCount(), size_t{3 * kRounds});
-    for (int i = 0; i < 3 * kRounds; ++i) {
-        ASSERT_TRUE(RowShowsFrame(h.Row(i), dome.Frame(static_cast<size_t>(i)))) << "row " << i;
-    }
-}
-
 }  // namespace
