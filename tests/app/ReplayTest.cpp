@@ -115,9 +115,6 @@ TEST(Replay, StreamsEveryRowOfAListLongerThanTheStartUpBuffer) {
     std::memcpy(&last, stream + 8 + 16 * (int64_t{rows} - 1), sizeof last);
     EXPECT_EQ(count, rows);
     EXPECT_EQ(last.dwInterval, uint32_t(rows - 1));
-    h.Click(IDC_BTN_AUTOSTART);
-    h.Click(IDC_BTN_AUTOSTART);
-    EXPECT_FALSE(h.probe().ReplayThreadRunning());
 }
 
 }  // namespace

@@ -14,48 +14,12 @@
 
 namespace {
 
-// Records handed over back to back, faster than the log thread wakes, with at
-// most one wake-up pending: every one is listed, once, in order.
-TEST(LogThreadProc, ListsEveryRecordInOrderHoweverFewTheWakeUps) {
-    ScopedSharedStateReset reset;
-    constexpr uint32_t kRecords = 4000;
-    Semaphore sem(0, 1);
-    std::atomic<int> run{1};
-    std::mutex mutex;
-    std::vector<uint32_t> rows;
-    auto hand = [&sem](uint32_t i) {
-        CommandRecord record{};
-        record.dwInterval = i;
-        ASSERT_TRUE(g_LastCmd.Queue(record));
-        sem.Release();
-    };
-    hand(0);
-    hand(1);  // the log thread finds two records behind one pending wake-up
-    std::thread log([&] {
-        LogThreadProc(run, sem, [&](const CommandRecord& r) {
-            std::lock_guard<std::mutex> lock(mutex);
-            rows.push_back(r.dwInterval);
-        });
-    });
-    for (uint32_t i = 2; i < kRecords; ++i) {
-        hand(i);
-    }
-    EXPECT_TRUE(WaitUntil([&] {
-        std::lock_guard<std::mutex> lock(mutex);
-        return rows.size() >= kRecords;
-    }));
-    run = 0;
-    log.join();
-    std::vector<uint32_t> expected(kRecords);
-    for (uint32_t i = 0; i < kRecords; ++i) {
-        expected[i] = i;
-    }
-    EXPECT_EQ(rows, expected);
-}
+using Bytes = std::vector<uint8_t>;
 
-// A stop behind a burst that filled the port's queue waits for room instead
-// of being refused, so the camera stops.
-TEST(HoldCommand, AStopBehindAFullQueueWaitsForRoom) {
+// Holds pressed back to back, faster than the line and the log thread: the
+// stop behind a full queue waits for room instead of being refused, and the
+// log lists every command once, in the order it went out.
+TEST(HoldCommand, ABurstReachesTheLineAndTheLogWholeAndInOrder) {
     ScopedSharedStateReset reset;
     ScopedPortMap map;
     PtyPair pty;
@@ -72,18 +36,35 @@ TEST(HoldCommand, AStopBehindAFullQueueWaitsForRoom) {
     ASSERT_EQ(port.OpenComm([](uint8_t*, uint32_t) {}, 3, 9600, 'N', 8, 1), 1);
     PelcoD driver(&port, 1);
     SetCurrentDriver(&driver);
+    SetLogSemaphore(std::make_unique<Semaphore>(0, 1));
+    std::atomic<int> run{1};
+    std::mutex mutex;
+    Bytes listed;
+    std::thread log([&] {
+        LogThreadProc(run, *g_hMsgSemaphore, [&](const CommandRecord& r) {
+            std::lock_guard<std::mutex> lock(mutex);
+            listed.insert(listed.end(), r.byData, r.byData + r.dwSize);
+        });
+    });
+    const Bytes up = {0xff, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
+    const Bytes stop = {0xff, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
+    Bytes expected;
     for (uint32_t i = 0; i < CSerialPort::kSendQueueDepth; ++i) {
         ++handed;
         ASSERT_TRUE(HoldPress(PTZ_UP));
+        expected.insert(expected.end(), up.begin(), up.end());
     }
     ++handed;
     HoldRelease();
-    std::vector<uint8_t> expected;
-    for (uint32_t i = 0; i < CSerialPort::kSendQueueDepth; ++i) {
-        expected.insert(expected.end(), {0xff, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49});
-    }
-    expected.insert(expected.end(), {0xff, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01});
+    expected.insert(expected.end(), stop.begin(), stop.end());
     EXPECT_EQ(pty.ReadPeer(expected.size()), expected);
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return listed.size() >= expected.size();
+    }));
+    run = 0;
+    log.join();
+    EXPECT_EQ(listed, expected);
     port.CloseComm();
 }
 
