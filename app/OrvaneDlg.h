@@ -172,6 +172,8 @@ private:
     // Publishes the field's rate to the hold buttons.
     void PublishCtrlRate();
     std::unique_ptr<PtzBase> CreatePtzDriver(int model, int address);
+    // The current driver's protocol and address on the same port; null without one.
+    std::unique_ptr<PtzBase> CreateReplayDriver() const;
     // Makes `driver` current and publishes it to the hold buttons.
     void SetDriver(std::unique_ptr<PtzBase> driver);
     void RecreatePtzDriver();
@@ -227,7 +229,10 @@ private:
     int m_bAutoRun = 0;
     static constexpr int kReplayStopping = 2;
     std::atomic<int> m_bLogRun{0};
-    std::unique_ptr<ReplayRunner> m_replay;  // ends before the driver and streams go
+    // The replay thread's own driver, made at each start from the current one,
+    // so no driver is ever used by two threads.
+    std::unique_ptr<PtzBase> m_pReplayPtz;
+    std::unique_ptr<ReplayRunner> m_replay;  // ends before the drivers and streams go
     std::atomic<bool> m_replayShowPosted{false};
     bool m_listAtBottom = true;  // before the rows being inserted
     std::thread m_hLogThread;

@@ -38,10 +38,12 @@ void COrvaneDlg::StopAutoThread() {
     const bool running = m_replay->Running();
     m_replay->Abort();
     // Cut short, the replay may have left the camera moving. The stop is the
-    // replay's, so it is not listed.
-    if (running && m_pPtz) {
-        m_pPtz->Action(PTZ_STOP, 0, 0);
+    // replay's, sent through its driver now that its thread has ended, so it
+    // is not listed.
+    if (running && m_pReplayPtz) {
+        m_pReplayPtz->Action(PTZ_STOP, 0, 0);
     }
+    m_pReplayPtz.reset();
     EndReplayDisplay();
 }
 
@@ -135,7 +137,9 @@ void COrvaneDlg::OnAutoStart() {
     auto finished = [this] {
         QMetaObject::invokeMethod(this, &COrvaneDlg::OnReplayFinished, Qt::QueuedConnection);
     };
-    if (!m_replay->Start(m_pPtz.get(), *m_pMemFile, progress, finished)) {
+    m_pReplayPtz = CreateReplayDriver();
+    if (!m_replay->Start(m_pReplayPtz.get(), *m_pMemFile, progress, finished)) {
+        m_pReplayPtz.reset();
         return;
     }
     m_bAutoRun = 1;
@@ -168,6 +172,7 @@ void COrvaneDlg::OnReplayFinished() {
         return;
     }
     m_replay->Join();
+    m_pReplayPtz.reset();
     EndReplayDisplay();
 }
 

@@ -123,6 +123,17 @@ std::unique_ptr<PtzBase> COrvaneDlg::CreatePtzDriver(int model, int address) {
     return std::unique_ptr<PtzBase>(new (std::nothrow) PelcoP(m_pSerialPort.get(), addr));
 }
 
+std::unique_ptr<PtzBase> COrvaneDlg::CreateReplayDriver() const {
+    if (!m_pPtz) {
+        return nullptr;
+    }
+    const auto address = static_cast<uint32_t>(m_pPtz->GetAddress());
+    if (dynamic_cast<const PelcoP*>(m_pPtz.get()) != nullptr) {
+        return std::unique_ptr<PtzBase>(new (std::nothrow) PelcoP(m_pSerialPort.get(), address));
+    }
+    return std::unique_ptr<PtzBase>(new (std::nothrow) PelcoD(m_pSerialPort.get(), address));
+}
+
 void COrvaneDlg::SetDriver(std::unique_ptr<PtzBase> driver) {
     // A hold started through the old driver stops through it.
     EndHold();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "console/ControlIds.h"
+#include "ptz/PtzBase.h"
 #include "tests/e2e/E2eSession.h"
 #include "tests/support/TempDir.h"
 
@@ -121,6 +122,7 @@ TEST(SessionFile, ASavedSessionLoadsIntoAFreshDialogAndReplaysInOrder) {
             EXPECT_EQ(pauses[i], fixed > 0 ? fixed : own > 0 ? own : 40u);
         }
         EXPECT_EQ(static_cast<size_t>(b.Rows()), n) << "replayed commands are not listed";
+        EXPECT_EQ(b.probe().Driver()->BufferLen(), 0u) << "the replay used the buttons' driver";
 
         // The loaded rate, driver and address are in force for the operator
         // too, and the first command after a replay starts a new interval count.
