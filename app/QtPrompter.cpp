@@ -53,7 +53,7 @@ std::optional<std::string> EntryShownAs(const std::string& folder, const QString
 // does not encode back to its bytes: each such part of the path is looked up
 // again among its folder's entries.
 std::string ToLocalPath(const QString& path) {
-    const std::string direct = QFile::encodeName(path).toStdString();
+    std::string direct = QFile::encodeName(path).toStdString();
     if (Exists(direct) || !path.startsWith(QLatin1Char('/'))) {
         return direct;
     }

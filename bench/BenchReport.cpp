@@ -22,7 +22,7 @@ std::string FirstLineWith(const char* path, const std::string& prefix) {
     return {};
 }
 
-std::string Trim(std::string text) {
+std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     const auto last = text.find_last_not_of(" \t\n");
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
@@ -144,7 +144,11 @@ void PrintTable(std::ostream& out, const Machine& machine, const std::vector<Mea
     for (const Measure& m : measures) {
         std::string result = FormatValue(m.value, m.unit);
         if (!m.detail.empty()) {
-            result = std::isfinite(m.value) ? result + " (" + m.detail + ")" : m.detail;
+            if (std::isfinite(m.value)) {
+                result.append(" (").append(m.detail).append(")");
+            } else {
+                result = m.detail;
+            }
         }
         const char* met = !m.met.has_value() ? "" : (*m.met ? "yes" : "**no**");
         out << "| " << m.label << " | " << result << " | " << m.target << " | " << met << " |\n";

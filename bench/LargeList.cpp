@@ -157,7 +157,9 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
         {"CommandListModel::PostRecord",
          [model](const CommandRecord& record) { model->PostRecord(record); }},
     };
-    for (const auto& [how, post] : posters) {
+    for (const auto& entry : posters) {
+        const auto& how = entry.first;
+        const auto& post = entry.second;
         const std::string id = "list.append_ms";
         session.Click(IDC_BTN_CLEAR);
         StallWatch watch;

@@ -101,7 +101,7 @@ void MeasureLineRecord(const BenchOptions&, std::vector<Measure>& out) {
     });
     Report(out, "record.pairs_lost",
            "2,000 press/release pairs back to back: rows lost (sent / listed / decoded)",
-           2 * kPairs, pairs);
+           2L * kPairs, pairs);
 
     // Hold rows (through the log thread) mixed with rows the dialog lists
     // itself, half a millisecond apart.

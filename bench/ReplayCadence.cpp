@@ -142,6 +142,7 @@ void MeasureAt(const BenchOptions& options, uint32_t intervalMs, std::vector<Mea
         std::chrono::duration<double, std::milli>(seen.back().at - seen.front().at).count() -
         static_cast<double>(intervalMs) * (frames - 1);
     std::vector<double> offsets;
+    offsets.reserve(static_cast<size_t>(frames));
     for (int row = 0; row < frames; ++row) {
         offsets.push_back(
             std::chrono::duration<double, std::milli>(seen[row].at - seen.front().at).count() -

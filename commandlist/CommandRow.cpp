@@ -52,8 +52,8 @@ std::string FormatMessage(const CommandRecord& record) {
     if (count == 0) {
         return {};
     }
-    std::string message(count * 3 - 1, ' ');
-    for (uint32_t i = 0; i < count; ++i) {
+    std::string message(std::size_t{count} * 3 - 1, ' ');
+    for (std::size_t i = 0; i < count; ++i) {
         message[3 * i] = kHexDigits[record.byData[i] >> 4];
         message[3 * i + 1] = kHexDigits[record.byData[i] & 0x0F];
     }

@@ -120,7 +120,7 @@ ReplayClock& SteadyReplayClock() {
 }
 
 void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
-               std::stop_token abort, const ReplayProgress& progress) {
+               const std::stop_token& abort, const ReplayProgress& progress) {
     if (driver == nullptr || run.load() == 0 || abort.stop_requested()) {
         return;
     }

@@ -65,7 +65,7 @@ using ReplayProgress = std::function<void(int32_t record, uint32_t pass)>;
 // nothing goes out after an abort. Returns at once without a driver or with
 // `run` clear.
 void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
-               std::stop_token abort, const ReplayProgress& progress);
+               const std::stop_token& abort, const ReplayProgress& progress);
 
 using ReplaySleep = void (*)(uint32_t ms);
 

@@ -23,7 +23,7 @@ std::string PortMapPath(unsigned portNumber) {
 }
 
 std::string ResolveComPort(unsigned portNumber) {
-    const std::string link = PortMapPath(portNumber);
+    std::string link = PortMapPath(portNumber);
     struct stat st {};
     if (!link.empty() && lstat(link.c_str(), &st) == 0) {
         return link;

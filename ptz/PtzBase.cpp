@@ -26,6 +26,6 @@ void PtzBase::SendFrame() {
         m_pSerialPort != nullptr && m_pSerialPort->SendBytes(m_Buffer, m_nBufferLen) == 0;
 }
 
-bool PtzBase::WaitForRoom(std::stop_token abort, std::chrono::milliseconds limit) const {
-    return m_pSerialPort == nullptr || m_pSerialPort->WaitForRoom(std::move(abort), limit);
+bool PtzBase::WaitForRoom(const std::stop_token& abort, std::chrono::milliseconds limit) const {
+    return m_pSerialPort == nullptr || m_pSerialPort->WaitForRoom(abort, limit);
 }

@@ -72,7 +72,7 @@ public:
     // line waits rather than have frames refused. True at once without a port;
     // false when the port is closed or its line lost, or once `abort` is
     // requested.
-    bool WaitForRoom(std::stop_token abort,
+    bool WaitForRoom(const std::stop_token& abort,
                      std::chrono::milliseconds limit = std::chrono::milliseconds::max()) const;
 
 protected:

@@ -181,7 +181,7 @@ int CSerialPort::SendBytes(const uint8_t* data, uint32_t length) {
     return 1;
 }
 
-bool CSerialPort::WaitForRoom(std::stop_token abort, std::chrono::milliseconds limit) {
+bool CSerialPort::WaitForRoom(const std::stop_token& abort, std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> queue(m_queueLock);
     auto ready = [this] { return !m_bOpen || m_bLineLost || m_nQueued < kSendQueueDepth; };
     const bool room = limit == std::chrono::milliseconds::max()

@@ -70,7 +70,7 @@ public:
     int SendBytes(const uint8_t* data, uint32_t length);
     // Blocks until the queue has room: true. False at once when the port is
     // closed or its line lost, or once `abort` is requested or `limit` passed.
-    bool WaitForRoom(std::stop_token abort,
+    bool WaitForRoom(const std::stop_token& abort,
                      std::chrono::milliseconds limit = std::chrono::milliseconds::max());
     // Why the last OpenComm failed (kind None after one that succeeded); see
     // DescribeOpenFailure in serial/OpenFailure.h for the operator's text.

@@ -36,6 +36,7 @@ inline const std::string kCfg = "DomeConfig.cfg";
 inline Bytes FileBytes(const std::vector<int32_t>& header,
                        const std::vector<std::pair<Bytes, uint32_t>>& records) {
     std::vector<CommandRecord> out;
+    out.reserve(records.size());
     for (const auto& [frame, interval] : records) {
         out.push_back(Record(frame, interval));
     }

@@ -74,7 +74,7 @@ void ScopedManualTicks::Advance(uint32_t ms) {
     g_manualTick += ms;
 }
 
-DialogHarness::DialogHarness(DialogOptions options) {
+DialogHarness::DialogHarness(const DialogOptions& options) {
     EnsureQtApplication();
     IgnoreFileSizeSignal();
     m_ports.Link(1, options.linkCom1 ? m_pty.slavePath() : m_ports.root() + "/no-such-device");

@@ -105,7 +105,7 @@ struct DialogOptions {
 // a scripted prompter and a scripted list of serial devices (empty at first).
 class DialogHarness {
 public:
-    explicit DialogHarness(DialogOptions options = {});
+    explicit DialogHarness(const DialogOptions& options = {});
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;
 
