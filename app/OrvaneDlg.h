@@ -53,7 +53,7 @@ using CreationHook = std::function<bool(CreationStep)>;
 // the buffer used for saving, loading and replay, the log thread and the
 // replay thread. Every handler runs on the dialog's thread. The class is
 // implemented across files by concern: OrvaneDlg.cpp (life cycle),
-// DialogLayout.cpp, SettingsPanel.cpp, CommandPanel.cpp, ListFileAndReplay.cpp,
+// DialogLayout.cpp, SettingsPanel.cpp, CommandPanel.cpp, ListFile.cpp,
 // ReplayPanel.cpp.
 class COrvaneDlg : public QDialog {
     Q_OBJECT
@@ -196,7 +196,7 @@ private:
     // list keeps the order the frames went out in.
     void TakeLoggedRows();
 
-    // List file (ListFileAndReplay.cpp).
+    // List file (ListFile.cpp).
     void CollectRowRecords(std::vector<CommandRecord>& records) const;
     // Rows listed since the last save or load, which closing would lose.
     bool HasUnsavedRows();

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "commandlist/SelectionTables.h"
+#include "platform/PortBindings.h"
 #include "platform/PortMap.h"
-#include "platform/PortName.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 
 #include "app/ComPortCombo.h"
 #include "commandlist/SelectionTables.h"
-#include "platform/PortMap.h"
+#include "platform/PortBindings.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <mutex>
 
-#include "platform/TickCount.h"
 #include "ptz/PtzBase.h"
 #include "stream/CxFile.h"
 
@@ -106,14 +105,6 @@ bool WriteReplayStream(CxFile& stream, uint32_t interval,
     return true;
 }
 
-void SleepReplayClock::WaitUntil(TimePoint deadline, std::stop_token) {
-    if (deadline > m_now) {
-        m_sleep(static_cast<uint32_t>(
-            std::chrono::duration_cast<milliseconds>(deadline - m_now).count()));
-        m_now = deadline;
-    }
-}
-
 ReplayClock& SteadyReplayClock() {
     static SteadyClock clock;
     return clock;
@@ -175,14 +166,4 @@ void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::a
             driver->AutoAction(record.byData, length);
         }
     } while (run.load() != 0 && !abort.stop_requested());
-}
-
-void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, ReplaySleep sleep) {
-    // A real sleep means real time: keep the schedule on the steady clock.
-    if (sleep == nullptr || sleep == &SleepMs) {
-        RunReplay(driver, stream, SteadyReplayClock(), run, {}, {});
-        return;
-    }
-    SleepReplayClock clock(sleep);
-    RunReplay(driver, stream, clock, run, {}, {});
 }

@@ -66,23 +66,3 @@ using ReplayProgress = std::function<void(int32_t record, uint32_t pass)>;
 // `run` clear.
 void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
                const std::stop_token& abort, const ReplayProgress& progress);
-
-using ReplaySleep = void (*)(uint32_t ms);
-
-// Time that passes only in the pauses handed to a stand-in sleep, each pause
-// whole as it comes (an abort is seen once the sleep returns).
-class SleepReplayClock final : public ReplayClock {
-public:
-    explicit SleepReplayClock(ReplaySleep sleep) : m_sleep(sleep) {}
-    TimePoint Now() override { return m_now; }
-    void WaitUntil(TimePoint deadline, std::stop_token abort) override;
-
-private:
-    ReplaySleep m_sleep;
-    TimePoint m_now{};
-};
-
-// As above without abort or progress. A stand-in `sleep` is handed each pause
-// as it comes, and time is what its pauses add up to; null or SleepMs runs on
-// the steady clock.
-void RunReplay(PtzBase* driver, CxFile& stream, const std::atomic<int>& run, ReplaySleep sleep);

@@ -166,7 +166,7 @@ std::string CommandListModel::ItemText(int row, int column) const {
     if (!Holds(row) || column < 0 || column >= ColumnCount) {
         return {};
     }
-    // The texts of the row as saving reads them, one formatter for both.
+    // One formatter for every cell of the row.
     const CommandRowTexts texts = Row(row);
     switch (column) {
         case ColumnId:

@@ -8,8 +8,8 @@
 #include "commandlist/CommandRow.h"
 
 // The command list: one 16-byte record per recorded command, in the order
-// appended; a row's texts are made when asked for, in the formats saving and
-// replay read back. Rows are only ever removed all together.
+// appended; a row's texts are made when asked for. Saving and replay take the
+// records. Rows are only ever removed all together.
 class CommandListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -46,8 +46,8 @@ public:
 
     int Count() const { return static_cast<int>(m_records.size()); }
     CommandRowTexts Row(int row) const;
-    // The record saving and replay make of the row's texts: bytes past the
-    // message are 0. Outside the list, all 0.
+    // The record as saving and replay take it: bytes past the message are 0,
+    // as the row shows them. Outside the list, all 0.
     CommandRecord RowRecord(int row) const;
     // The text of one cell, as the list shows it; empty outside the list.
     std::string ItemText(int row, int column) const;

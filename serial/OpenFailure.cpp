@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/PortName.h"
+#include "platform/PortMap.h"
 
 namespace {
 

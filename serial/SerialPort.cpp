@@ -4,8 +4,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/PortBindings.h"
 #include "platform/PortMap.h"
-#include "platform/PortName.h"
 
 namespace {
 

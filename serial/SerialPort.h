@@ -57,7 +57,7 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Port number n opens "COMn" (see platform/PortName.h). Returns 1 when the
+    // Port number n opens "COMn" (see platform/PortMap.h). Returns 1 when the
     // port is open and monitored, 0 with the port closed otherwise.
     int OpenComm(ReceiveCallback callback, unsigned portNumber, unsigned baudRate, char parity,
                  unsigned dataBits, unsigned stopBits);

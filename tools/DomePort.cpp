@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/PortBindings.h"
 #include "platform/PortMap.h"
-#include "platform/PortName.h"
 
 namespace {
 

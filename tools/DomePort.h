@@ -30,7 +30,7 @@ private:
 };
 
 // The "COMn" entry of the port map, pointing at the dome's pty, with a record
-// beside it that the link is this process's (see platform/PortMap.h).
+// beside it that the link is this process's (see platform/PortBindings.h).
 class PortLink {
 public:
     PortLink() = default;

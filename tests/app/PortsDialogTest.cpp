@@ -12,7 +12,7 @@
 #include "app/ComPortCombo.h"
 #include "app/PortsDlg.h"
 #include "console/ControlIds.h"
-#include "platform/PortMap.h"
+#include "platform/PortBindings.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/PortBindings.h"
 #include "platform/PortMap.h"
-#include "platform/PortName.h"
 #include "platform/TickCount.h"
 #include "tests/support/ScopedPortMap.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/PortMap.h"
+#include "platform/PortBindings.h"
 #include "serial/SerialPort.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"

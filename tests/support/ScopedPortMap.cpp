@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/PortName.h"
+#include "platform/PortMap.h"
 
 namespace fs = std::filesystem;
 

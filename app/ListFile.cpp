@@ -3,21 +3,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <cerrno>
 #include <new>
 
 #include "app/OrvaneDlg.h"
-#include "app/StartThread.h"
 #include "commandlist/CommandListFile.h"
 #include "commandlist/CommandListStore.h"
-#include "commandlist/CommandRow.h"
 #include "console/CommandListModel.h"
-#include "console/ControlIds.h"
-#include "platform/TickCount.h"
-#include "ptz/PtzBase.h"
 #include "stream/CxIOFile.h"
-#include "stream/CxMemFile.h"
 
 namespace {
 
