@@ -107,7 +107,6 @@ TEST(DialogClose, OnlyTheCloseBoxEndsIt) {
         {"Escape", IDC_LIST_COMMANDS, Qt::Key_Escape, 0},
         {"Enter in the list", IDC_LIST_COMMANDS, Qt::Key_Return, 0},
         {"Enter in a numeric field", IDC_EDIT_CMDINTERVAL, Qt::Key_Enter, 0},
-        {"Enter in the hex field sends", IDC_EDIT_HEXCOMMAND, Qt::Key_Return, 1},
     };
     for (const Case& c : cases) {
         h.Item(c.focus)->setFocus();

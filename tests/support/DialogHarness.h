@@ -18,7 +18,6 @@
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
 #include "tests/support/ScriptedPortDiscovery.h"
-#include "tests/support/SleepReplayClock.h"
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
