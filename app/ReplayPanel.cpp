@@ -35,12 +35,13 @@ void COrvaneDlg::SetReplayClock(ReplayClock* clock) {
 }
 
 void COrvaneDlg::StopAutoThread() {
-    const bool running = m_replay->Running();
+    // A replay the dialog still shows may have left the camera moving, even
+    // one whose thread has just ended.
+    const bool shown = m_bAutoRun != 0;
     m_replay->Abort();
-    // Cut short, the replay may have left the camera moving. The stop is the
-    // replay's, sent through its driver now that its thread has ended, so it
-    // is not listed.
-    if (running && m_pReplayPtz) {
+    // The stop is the replay's, sent through its driver now that its thread
+    // has ended, so it is not listed.
+    if (shown && m_pReplayPtz) {
         m_pReplayPtz->Action(PTZ_STOP, 0, 0);
     }
     m_pReplayPtz.reset();
