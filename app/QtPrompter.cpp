@@ -8,7 +8,6 @@
 #include <QMessageBox>
 
 #include "app/AboutDlg.h"
-#include "console/HoldCommand.h"
 
 namespace {
 
@@ -110,31 +109,4 @@ std::optional<std::string> QtPrompter::ChooseFolder(const std::string& title) {
         return std::nullopt;
     }
     return ToLocalPath(folder);
-}
-
-void HoldEndingPrompter::Message(const std::string& text, const std::string& caption,
-                                 PromptIcon icon) {
-    EndHold();
-    m_inner.Message(text, caption, icon);
-}
-
-bool HoldEndingPrompter::Ask(const std::string& text, const std::string& caption) {
-    EndHold();
-    return m_inner.Ask(text, caption);
-}
-
-void HoldEndingPrompter::About() {
-    EndHold();
-    m_inner.About();
-}
-
-std::optional<std::string> HoldEndingPrompter::OpenFile(const std::string& defaultName,
-                                                        const std::string& filter) {
-    EndHold();
-    return m_inner.OpenFile(defaultName, filter);
-}
-
-std::optional<std::string> HoldEndingPrompter::ChooseFolder(const std::string& title) {
-    EndHold();
-    return m_inner.ChooseFolder(title);
 }
