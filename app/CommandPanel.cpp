@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <array>
 
+#include "app/Captions.h"
 #include "app/OrvaneDlg.h"
 #include "console/CommandListModel.h"
 #include "console/CommandLog.h"
@@ -73,7 +74,7 @@ void COrvaneDlg::OnLogCommand() {
 }
 
 void COrvaneDlg::OnClear() {
-    if (!MayDropUnsavedRows(kClearQuestion, "Clear")) {
+    if (!MayDropUnsavedRows(kClearQuestion, kMessageCaption)) {
         return;
     }
     EmptyCommandList();
@@ -142,7 +143,7 @@ void COrvaneDlg::OnSend() {
         case ManualPreview::NoDriver:
             return;
         case ManualPreview::Refused:
-            m_prompter->Message(send.refusal, "Send", PromptIcon::Warning);
+            m_prompter->Message(send.refusal, kMessageCaption, PromptIcon::Warning);
             return;
         case ManualPreview::WholeFrame:
             WaitForSendRoom(*m_pPtz);

@@ -7,13 +7,13 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "app/Captions.h"
 #include "app/OrvaneDlg.h"
 #include "console/ManualCommand.h"
 #include "console/NumberField.h"
 
 namespace {
 
-constexpr char kNumberCaption[] = "Orvane";
 // While a mouse button is down a modal report could swallow its release (a
 // held button would then keep the dome moving), so it waits.
 constexpr int kReportRetryMs = 100;
@@ -48,7 +48,7 @@ bool COrvaneDlg::ExchangeUnsigned(NumericField& field) {
         return true;
     }
     field.reported = true;
-    m_prompter->Message(NumberField::InvalidMessage(field.name), kNumberCaption,
+    m_prompter->Message(NumberField::InvalidMessage(field.name), kMessageCaption,
                         PromptIcon::Warning);
     field.edit->setFocus();
     field.edit->selectAll();

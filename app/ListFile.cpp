@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <new>
 
+#include "app/Captions.h"
 #include "app/OrvaneDlg.h"
 #include "commandlist/CommandListFile.h"
 #include "commandlist/CommandListStore.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr char kOpenFilter[] = "All File(*.cfg)";
 constexpr char kOpenDefaultName[] = "DomeConfig";
-constexpr char kSaveCaption[] = "Save";
-constexpr char kLoadCaption[] = "Load";
 constexpr char kLoadOverQuestion[] =
     "The command list has rows that were not saved.\nLoad the file in their place?";
 
@@ -84,7 +83,7 @@ void COrvaneDlg::OnSave() {
     }
     const std::string path = CommandListPath(*folder);
     if (CommandListFileExists(*folder) &&
-        !m_prompter->Ask(path + " already exists.\nDo you want to replace it?", kSaveCaption)) {
+        !m_prompter->Ask(path + " already exists.\nDo you want to replace it?", kMessageCaption)) {
         return;
     }
     CommandListHeader header = HeaderFor(ReadSelections());
@@ -101,7 +100,7 @@ void COrvaneDlg::OnSave() {
     }
     if (!result) {
         ShowFileStatus(QString(), QString());
-        m_prompter->Message("The command list was not saved.\n" + result.Message(), kSaveCaption,
+        m_prompter->Message("The command list was not saved.\n" + result.Message(), kMessageCaption,
                             PromptIcon::Warning);
         return;
     }
@@ -131,11 +130,11 @@ void COrvaneDlg::OnBrowse() {
         result = FileResult::Failed(*file, ENOMEM);
     }
     if (!result) {
-        m_prompter->Message("The command list was not loaded.\n" + result.Message(), kLoadCaption,
-                            PromptIcon::Warning);
+        m_prompter->Message("The command list was not loaded.\n" + result.Message(),
+                            kMessageCaption, PromptIcon::Warning);
         return;
     }
-    if (!MayDropUnsavedRows(kLoadOverQuestion, kLoadCaption)) {
+    if (!MayDropUnsavedRows(kLoadOverQuestion, kMessageCaption)) {
         return;
     }
     EmptyCommandList();
@@ -162,7 +161,7 @@ void COrvaneDlg::OnBrowse() {
                 .arg(load.loaded + load.leftOut + load.missing);
         ShowFileStatus(what, QString());
         m_prompter->Message((what + QStringLiteral("\n") + m_strConfigPath).toStdString(),
-                            kLoadCaption, PromptIcon::Warning);
+                            kMessageCaption, PromptIcon::Warning);
     } else {
         ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())),
                        m_strConfigPath);
@@ -173,6 +172,6 @@ void COrvaneDlg::OnBrowse() {
                                 .arg(load.loaded)
                                 .arg(load.leftOut)
                                 .toStdString(),
-                            "Orvane", PromptIcon::Information);
+                            kMessageCaption, PromptIcon::Information);
     }
 }

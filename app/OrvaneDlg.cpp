@@ -2,6 +2,7 @@
 // and the log thread, the system menu and keys, and the release at the end.
 
 #include "app/OrvaneDlg.h"
+#include "app/Captions.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -31,7 +32,6 @@ namespace {
 constexpr char kBanner[] = "PTZ Bench";
 constexpr char kBuildDate[] = __DATE__;
 constexpr int kMaxCaption = 255;
-constexpr char kWarningCaption[] = "WARNING";
 constexpr char kAboutEntry[] = "关于 Orvane(&A)...";
 constexpr char kUnsavedQuestion[] =
     "The command list has rows that were not saved.\nClose anyway and lose them?";
@@ -253,7 +253,7 @@ void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void COrvaneDlg::closeEvent(QCloseEvent* event) {
-    if (!MayDropUnsavedRows(kUnsavedQuestion, "Orvane")) {
+    if (!MayDropUnsavedRows(kUnsavedQuestion, kMessageCaption)) {
         event->ignore();
         return;
     }

@@ -71,12 +71,12 @@ public:
     COrvaneDlg(const COrvaneDlg&) = delete;
     COrvaneDlg& operator=(const COrvaneDlg&) = delete;
 
-    // Set before Create or DoModal.
+    // Test seam: makes a creation step fail. Set before Create or DoModal.
     void SetCreationHook(CreationHook hook) { m_creationHook = std::move(hook); }
-    // The replay's clock, which must outlive the dialog; null restores the
+    // Test seam: the replay's clock, which must outlive the dialog; null restores the
     // steady clock. Ends a replay that runs.
     void SetReplayClock(ReplayClock* clock);
-    // Where the serial devices are listed from (not owned); null: the system.
+    // Test seam: where the serial devices are listed from (not owned); null: the system.
     void SetPortDiscovery(IPortDiscovery* discovery) { m_pDiscovery = discovery; }
 
     // Initialises the dialog once and shows it without blocking.
@@ -130,7 +130,7 @@ protected:
     void done(int result) override;
 
 private:
-    friend class DialogProbe;  // tests' access to the working objects
+    friend class DialogProbe;  // test seam: the working objects and threads
 
     // Layout (DialogLayout.cpp).
     void BuildTemplate();

@@ -39,7 +39,7 @@ public:
     void OnBind();
     void OnUnbind();
 
-    // The controls, for tests.
+    // Test seam: the controls.
     QTableWidget* DeviceTable() const { return m_table; }
     CComPortCombo* ComCombo() const { return m_com; }
     QPushButton* BindButton() const { return m_bind; }

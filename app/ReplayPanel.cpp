@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <new>
 
+#include "app/Captions.h"
 #include "app/OrvaneDlg.h"
 #include "commandlist/ReplayRunner.h"
 #include "console/CommandListModel.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr char kCmdIntervalField[] = "Cmd Interval Time";
-constexpr char kMessageCaption[] = "Orvane";
 constexpr char kStopNow[] = "Stop now";
 constexpr char kEmptyList[] = "The command list is empty: there is nothing to replay.";
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <new>
 
+#include "app/Captions.h"
 #include "app/ComPortCombo.h"
 #include "app/OrvaneDlg.h"
 #include "app/PortsDlg.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr char kMessageCaption[] = "Message";
 constexpr char kOpenFailed[] = "Serial Port Open Failed!";
 constexpr char kNoSelection[] = "Choose a COM port and every line setting first.";
 constexpr char kLineLost[] =

@@ -74,15 +74,6 @@ void SetCtrlRate(uint32_t rate);
 void SetLogSemaphore(std::unique_ptr<Semaphore> semaphore);
 void SetLastTickSlot(uint32_t* tick);
 
-// Puts every shared value back to its start-up state: no driver, the default
+// Test seam: puts every shared value back to its start-up state: no driver, the default
 // rate, no semaphore, no tick slot, an empty record.
 void ResetSharedState();
-
-// For tests: a clean shared state for the object's life and after it.
-class ScopedSharedStateReset {
-public:
-    ScopedSharedStateReset() { ResetSharedState(); }
-    ~ScopedSharedStateReset() { ResetSharedState(); }
-    ScopedSharedStateReset(const ScopedSharedStateReset&) = delete;
-    ScopedSharedStateReset& operator=(const ScopedSharedStateReset&) = delete;
-};

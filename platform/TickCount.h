@@ -3,11 +3,12 @@
 #include <cstdint>
 
 // 32-bit millisecond tick counter, wrapping like the one the command log was
-// designed around. Tests swap the source to check intervals without sleeping.
+// designed around.
 using TickSource = uint32_t (*)();
 
 uint32_t GetTickCount();
 
+// Test seam: intervals are checked without sleeping.
 // Installs a tick source; nullptr restores the monotonic clock. Returns the
 // previous source.
 TickSource SetTickSource(TickSource source);

@@ -21,7 +21,7 @@ struct BaudEntry {
 };
 
 // Every rate the kernel has a constant for; anything else would need BOTHER.
-constexpr BaudEntry kBaudRates[] = {
+constexpr BaudEntry kTermiosSpeeds[] = {
     {50, B50},           {75, B75},           {110, B110},         {134, B134},
     {150, B150},         {200, B200},         {300, B300},         {600, B600},
     {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
@@ -72,9 +72,9 @@ DeviceResult ResultFromErrno(int err) {
 }
 
 bool SetBaudRate(termios& tio, unsigned baudRate) {
-    const auto* entry = std::find_if(std::begin(kBaudRates), std::end(kBaudRates),
+    const auto* entry = std::find_if(std::begin(kTermiosSpeeds), std::end(kTermiosSpeeds),
                                      [baudRate](const BaudEntry& e) { return e.rate == baudRate; });
-    if (entry == std::end(kBaudRates)) {
+    if (entry == std::end(kTermiosSpeeds)) {
         return false;
     }
     termios next = tio;

@@ -84,7 +84,7 @@ public:
     void SetLineLostCallback(LineLostCallback callback);
 
 private:
-    // Tests reach the monitor's steps through this friend; nothing else does.
+    // Test seam: the monitor's steps and thread start, reached only through this friend.
     friend class SerialPortProbe;
     enum class MonitorStep { Started, Wake, Receive, TakeFrame, WriteDone, WriteAbandoned };
 

@@ -65,7 +65,7 @@ TEST(HexPreview, EnterSendsTheFrameShownOrSaysWhyNot) {
             EXPECT_EQ(h.Rows(), 0);
             ASSERT_EQ(h.prompter().messages.size(), 1u);
             EXPECT_EQ(h.prompter().Last(), c.refusal);
-            EXPECT_EQ(h.prompter().messages[0].caption, "Send");
+            EXPECT_EQ(h.prompter().messages[0].caption, "Message");
             EXPECT_EQ(h.prompter().messages[0].icon, PromptIcon::Warning);
         }
         h.prompter().Clear();  // the next case's model or address empties the list

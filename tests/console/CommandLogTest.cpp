@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "console/HoldCommand.h"
+#include "console/SharedState.h"
 #include "platform/Semaphore.h"
 #include "ptz/PelcoD.h"
 #include "tests/serial/SerialPortProbe.h"
@@ -15,6 +16,12 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// A clean shared state for the object's life and after it.
+struct ScopedSharedStateReset {
+    ScopedSharedStateReset() { ResetSharedState(); }
+    ~ScopedSharedStateReset() { ResetSharedState(); }
+};
 
 // Holds pressed back to back, faster than the line and the log thread: the
 // stop behind a full queue waits for room instead of being refused, and the
