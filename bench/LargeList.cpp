@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "bench/BenchSession.h"
-#include "bench/ListFile.h"
+#include "bench/ListFileWriter.h"
 #include "bench/PeerReader.h"
 #include "bench/Phases.h"
 #include "commandlist/CommandListFile.h"

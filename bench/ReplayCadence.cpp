@@ -9,7 +9,7 @@
 
 #include "bench/BenchSession.h"
 #include "bench/BenchStats.h"
-#include "bench/ListFile.h"
+#include "bench/ListFileWriter.h"
 #include "bench/PeerReader.h"
 #include "bench/Phases.h"
 #include "console/ControlIds.h"

@@ -18,7 +18,8 @@ using TimePoint = ReplayClock::TimePoint;
 
 constexpr int32_t kHeaderBytes = sizeof(ReplayHeader);
 constexpr int32_t kRecordBytes = sizeof(CommandRecord);
-constexpr uint32_t kRetryPauseMs = 4;
+// A stream whose header cannot be read is tried again after this pause.
+constexpr uint32_t kUnreadablePauseMs = 4;
 
 class SteadyClock final : public ReplayClock {
 public:
@@ -131,7 +132,7 @@ void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::a
         int32_t interval = 0;
         int32_t count = 0;
         if (!ReadItem(stream, interval) || !ReadItem(stream, count)) {
-            if (!schedule.Pause(kRetryPauseMs)) {
+            if (!schedule.Pause(kUnreadablePauseMs)) {
                 return;
             }
             continue;

@@ -1,4 +1,4 @@
-#include "bench/ListFile.h"
+#include "bench/ListFileWriter.h"
 
 #include <cstdio>
 #include <memory>
