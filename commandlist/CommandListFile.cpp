@@ -78,7 +78,7 @@ orvane::Result SaveCommandList(CxIOFile& file, const std::string& path, CommandL
 
     // The old file is replaced only by a complete new one that is on disk:
     // a failed save must not leave a truncated file where a good one was.
-    const orvane::Result opened = file.OpenReplacing(path.c_str());
+    orvane::Result opened = file.OpenReplacing(path.c_str());
     if (!opened) {
         return opened;
     }
@@ -96,7 +96,7 @@ orvane::Result LoadCommandList(CxIOFile& file, const std::string& path, CommandL
     if (file.IsOpen()) {
         return orvane::Result::Failed(path, EBUSY);
     }
-    const orvane::Result opened = file.OpenForRead(path.c_str());
+    orvane::Result opened = file.OpenForRead(path.c_str());
     if (!opened) {
         return opened;
     }

@@ -47,7 +47,7 @@ orvane::Result LoadCommandListFile(CxIOFile& file, const std::string& path,
     CommandListHeader loadedHeader{};
     std::vector<CommandRecord> loaded;
     CommandListLoad counts;
-    const orvane::Result result = LoadCommandList(file, path, loadedHeader, loaded, counts);
+    orvane::Result result = LoadCommandList(file, path, loadedHeader, loaded, counts);
     // A read error ends the records early: that is a failure, not a short file.
     if (!file.Failure().ok()) {
         return file.Failure();

@@ -51,7 +51,7 @@ orvane::Result ReplaceWithSymlink(const std::string& path, const std::string& ta
         return SysError("cannot create " + temp);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const orvane::Result failed = SysError("cannot replace " + path);
+        orvane::Result failed = SysError("cannot replace " + path);
         ::unlink(temp.c_str());
         return failed;
     }
@@ -130,7 +130,7 @@ orvane::Result RecordDomeOwner(unsigned portNumber, long pid, const std::string&
         }
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const orvane::Result failed = SysError("cannot write " + path);
+        orvane::Result failed = SysError("cannot write " + path);
         ::unlink(temp.c_str());
         return failed;
     }
