@@ -90,13 +90,13 @@ void COrvaneDlg::OnSave() {
     header.ctrlRate = m_nCtrlRate;
     header.cmdInterval = m_nCmdInterval;
     std::vector<CommandRecord> records;
-    FileResult result;
+    orvane::Result result;
     TakeLoggedRows();
     try {
         CollectRowRecords(records);
         result = SaveCommandListFile(*m_pTempFile, *folder, header, records);
     } catch (const std::bad_alloc&) {
-        result = FileResult::Failed(path, ENOMEM);
+        result = orvane::Result::Failed(path, ENOMEM);
     }
     if (!result) {
         ShowFileStatus(QString(), QString());
@@ -122,12 +122,12 @@ void COrvaneDlg::OnBrowse() {
     CommandListHeader header{};
     std::vector<CommandRecord> records;
     CommandListLoad load;
-    FileResult result;
+    orvane::Result result;
     try {
         result = LoadCommandListFile(*m_pTempFile, *file, header, records, &load);
     } catch (const std::bad_alloc&) {
         m_pTempFile->Close();
-        result = FileResult::Failed(*file, ENOMEM);
+        result = orvane::Result::Failed(*file, ENOMEM);
     }
     if (!result) {
         m_prompter->Message("The command list was not loaded.\n" + result.Message(),

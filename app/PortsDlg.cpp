@@ -181,11 +181,12 @@ void CPortsDlg::OnBind() {
         return;
     }
     const std::string path = BindingPathFor(m_devices[static_cast<size_t>(row)]);
-    std::string error;
-    if (BindPort(port, path, error)) {
+    const orvane::Result bound = BindPort(port, path);
+    if (bound) {
         m_status->setText(QStringLiteral("COM%1 now leads to %2.").arg(port).arg(Text(path)));
     } else {
-        m_status->setText(QStringLiteral("COM%1 was not bound: %2.").arg(port).arg(Text(error)));
+        m_status->setText(
+            QStringLiteral("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
     }
     Refresh();
     emit BindingsChanged();
@@ -193,15 +194,16 @@ void CPortsDlg::OnBind() {
 
 void CPortsDlg::OnUnbind() {
     const unsigned port = SelectedPort();
-    std::string error;
     if (port == 0) {
         return;
     }
-    if (UnbindPort(port, error)) {
+    const orvane::Result unbound = UnbindPort(port);
+    if (unbound) {
         m_status->setText(QStringLiteral("COM%1's binding is removed.").arg(port));
     } else {
-        m_status->setText(
-            QStringLiteral("COM%1's binding was not removed: %2.").arg(port).arg(Text(error)));
+        m_status->setText(QStringLiteral("COM%1's binding was not removed: %2.")
+                              .arg(port)
+                              .arg(Text(unbound.Message())));
     }
     Refresh();
     emit BindingsChanged();

@@ -189,8 +189,7 @@ void COrvaneDlg::OnOpenPort() {
     // A missing selection is refused like a port that cannot be opened.
     if (!OpenSelectedPort()) {
         const bool chosen = PortSettingsFor(ReadSelections().port).has_value();
-        const std::string why =
-            chosen ? DescribeOpenFailure(m_pSerialPort->LastOpenFailure()) : kNoSelection;
+        const std::string why = chosen ? m_pSerialPort->LastOpenResult().text : kNoSelection;
         m_prompter->Message(std::string(kOpenFailed) + "\n\n" + why, kMessageCaption,
                             PromptIcon::Information);
         RefreshComLabels();

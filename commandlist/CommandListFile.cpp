@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -45,6 +46,10 @@ bool WriteAll(CxIOFile& file, const CommandListHeader& header,
     return true;
 }
 
+orvane::Result NotListFile(const std::string& path) {
+    return orvane::Result::Failed(path, EINVAL, kNotCommandListFile);
+}
+
 }  // namespace
 
 bool HeaderIndexesValid(const CommandListHeader& header) {
@@ -58,14 +63,14 @@ bool HeaderIndexesValid(const CommandListHeader& header) {
            PtzSelectionValid(header.ptz.modelIndex, header.ptz.addressIndex);
 }
 
-bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
-                     const std::vector<CommandRecord>& records) {
+orvane::Result SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
+                               const std::vector<CommandRecord>& records) {
     if (records.size() > static_cast<std::size_t>(INT32_MAX)) {
-        return false;
+        return orvane::Result::Failed(path, EFBIG);
     }
     file.Close();
     if (file.IsOpen()) {
-        return false;
+        return orvane::Result::Failed(path, EBUSY);
     }
     header.port.reserved = 0;
     header.ptz.reserved = 0;
@@ -73,28 +78,34 @@ bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader 
 
     // The old file is replaced only by a complete new one that is on disk:
     // a failed save must not leave a truncated file where a good one was.
-    if (!file.OpenReplacing(path.c_str())) {
-        return false;
+    orvane::Result opened = file.OpenReplacing(path.c_str());
+    if (!opened) {
+        return opened;
     }
     if (!WriteAll(file, header, records)) {
         file.Close();
-        return false;
+        return file.Failure();
     }
     return file.Commit();
 }
 
-bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                     std::vector<CommandRecord>& records, CommandListLoad& load, int32_t maxRows) {
+orvane::Result LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                               std::vector<CommandRecord>& records, CommandListLoad& load,
+                               int32_t maxRows) {
     file.Close();
-    if (file.IsOpen() || !file.OpenForRead(path.c_str())) {
-        return false;
+    if (file.IsOpen()) {
+        return orvane::Result::Failed(path, EBUSY);
+    }
+    orvane::Result opened = file.OpenForRead(path.c_str());
+    if (!opened) {
+        return opened;
     }
     CommandListHeader loaded{};
     if (!ReadItem(file, loaded.port) || !ReadItem(file, loaded.ptz) ||
         !ReadItem(file, loaded.ctrlRate) || !ReadItem(file, loaded.cmdInterval) ||
         !ReadItem(file, loaded.count) || !HeaderIndexesValid(loaded)) {
         file.Close();
-        return false;
+        return NotListFile(path);
     }
     loaded.port.reserved = 0;
     loaded.ptz.reserved = 0;
@@ -114,7 +125,7 @@ bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader&
         loadedRecords.resize(static_cast<std::size_t>(wanted));
     } catch (const std::bad_alloc&) {
         file.Close();
-        return false;
+        return NotListFile(path);
     }
     const uint32_t read = wanted == 0 ? 0
                                       : file.Read(loadedRecords.data(), sizeof(CommandRecord),
@@ -128,11 +139,11 @@ bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader&
     load.loaded = static_cast<int32_t>(read);
     load.leftOut = available - read;
     load.missing = promised - available;
-    return true;
+    return {};
 }
 
-bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                     std::vector<CommandRecord>& records) {
+orvane::Result LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                               std::vector<CommandRecord>& records) {
     CommandListLoad load;
     return LoadCommandList(file, path, header, records, load);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commandlist/CommandRecord.h"
+#include "platform/Result.h"
 
 class CxIOFile;
 
@@ -43,10 +44,9 @@ bool HeaderIndexesValid(const CommandListHeader& header);
 
 // Writes header (count = records.size()) and records as a new version of
 // `path` through `file` (CxIOFile::OpenReplacing), put in place only when
-// every write succeeded. False leaves `path` as it was; file.Failure() says
-// why.
-bool SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
-                     const std::vector<CommandRecord>& records);
+// every write succeeded. A failure leaves `path` as it was.
+orvane::Result SaveCommandList(CxIOFile& file, const std::string& path, CommandListHeader header,
+                               const std::vector<CommandRecord>& records);
 
 // The most rows the command list takes: 16 MiB of records.
 inline constexpr int32_t kMaxCommandListRows = 1 << 20;
@@ -57,15 +57,18 @@ struct CommandListLoad {
     int64_t missing = 0;  // records the count promises that the file does not hold
 };
 
-// Reads a file. False (outputs untouched) when the file cannot be opened
-// (file.Failure() says why; only a regular file is opened at all), is
-// shorter than its header, its indexes lie outside their lists or memory runs
-// out. Otherwise the records present are returned, at most `count` of them
-// and at most `maxRows`, none for a count of 0 or below; memory is reserved
-// only for records the file really holds, below the limit. Sizes are those
-// of the file opened, whatever the path names by then.
-bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                     std::vector<CommandRecord>& records, CommandListLoad& load,
-                     int32_t maxRows = kMaxCommandListRows);
-bool LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                     std::vector<CommandRecord>& records);
+inline constexpr const char* kNotCommandListFile = "Not a command list file";
+
+// Reads a file. Fails (outputs untouched) when the file cannot be opened
+// (only a regular file is opened at all), or with kNotCommandListFile when it
+// is shorter than its header, its indexes lie outside their lists or memory
+// runs out. Otherwise the records present are returned, at most `count` of
+// them and at most `maxRows`, none for a count of 0 or below; memory is
+// reserved only for records the file really holds, below the limit. A read
+// error among the records ends them early and stays in file.Failure(). Sizes
+// are those of the file opened, whatever the path names by then.
+orvane::Result LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                               std::vector<CommandRecord>& records, CommandListLoad& load,
+                               int32_t maxRows = kMaxCommandListRows);
+orvane::Result LoadCommandList(CxIOFile& file, const std::string& path, CommandListHeader& header,
+                               std::vector<CommandRecord>& records);

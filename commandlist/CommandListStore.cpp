@@ -28,35 +28,32 @@ bool CommandListFileExists(const std::string& folder) {
     return lstat(CommandListPath(folder).c_str(), &st) == 0;
 }
 
-FileResult SaveCommandListFile(CxIOFile& file, const std::string& folder,
-                               const CommandListHeader& header,
-                               const std::vector<CommandRecord>& records) {
+orvane::Result SaveCommandListFile(CxIOFile& file, const std::string& folder,
+                                   const CommandListHeader& header,
+                                   const std::vector<CommandRecord>& records) {
     const std::string path = CommandListPath(folder);
     if (!StreamFree(file)) {
-        return FileResult::Failed(path, EBUSY);
+        return orvane::Result::Failed(path, EBUSY);
     }
-    if (SaveCommandList(file, path, header, records)) {
-        return {};
-    }
-    // Only more rows than the count word holds fail before the stream is used.
-    return file.Failure().ok() ? FileResult::Failed(path, EFBIG) : file.Failure();
+    return SaveCommandList(file, path, header, records);
 }
 
-FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                               std::vector<CommandRecord>& records, CommandListLoad* load) {
+orvane::Result LoadCommandListFile(CxIOFile& file, const std::string& path,
+                                   CommandListHeader& header, std::vector<CommandRecord>& records,
+                                   CommandListLoad* load) {
     if (!StreamFree(file)) {
-        return FileResult::Failed(path, EBUSY);
+        return orvane::Result::Failed(path, EBUSY);
     }
     CommandListHeader loadedHeader{};
     std::vector<CommandRecord> loaded;
     CommandListLoad counts;
-    const bool ok = LoadCommandList(file, path, loadedHeader, loaded, counts);
+    orvane::Result result = LoadCommandList(file, path, loadedHeader, loaded, counts);
     // A read error ends the records early: that is a failure, not a short file.
     if (!file.Failure().ok()) {
         return file.Failure();
     }
-    if (!ok) {
-        return FileResult::Failed(path, EINVAL, kNotCommandListFile);
+    if (!result) {
+        return result;
     }
     header = loadedHeader;
     records = std::move(loaded);

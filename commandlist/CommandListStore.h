@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "commandlist/CommandListFile.h"
-#include "stream/FileResult.h"
+#include "platform/Result.h"
 
 class CxIOFile;
 
@@ -23,16 +23,14 @@ bool CommandListFileExists(const std::string& folder);
 // Saves into CommandListPath(folder): through a link to its target, keeping
 // the target's permission bits, on disk before it replaces the old file. A
 // failed save leaves the old file and no temporary behind.
-FileResult SaveCommandListFile(CxIOFile& file, const std::string& folder,
-                               const CommandListHeader& header,
-                               const std::vector<CommandRecord>& records);
+orvane::Result SaveCommandListFile(CxIOFile& file, const std::string& folder,
+                                   const CommandListHeader& header,
+                                   const std::vector<CommandRecord>& records);
 
 // Loads `path`. On failure the outputs are untouched: a path that is not a
 // regular file (refused without blocking), a read error, or a file that is
 // no command list file (kNotCommandListFile). `load`, when given, says how
 // many rows came and how many the row limit left out.
-FileResult LoadCommandListFile(CxIOFile& file, const std::string& path, CommandListHeader& header,
-                               std::vector<CommandRecord>& records,
-                               CommandListLoad* load = nullptr);
-
-inline constexpr const char* kNotCommandListFile = "Not a command list file";
+orvane::Result LoadCommandListFile(CxIOFile& file, const std::string& path,
+                                   CommandListHeader& header, std::vector<CommandRecord>& records,
+                                   CommandListLoad* load = nullptr);

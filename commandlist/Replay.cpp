@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -32,6 +33,11 @@ public:
         wake.wait_until(lock, abort, deadline, [] { return false; });
     }
 };
+
+// The replay stream is a buffer in memory: any failure of it is an I/O error.
+orvane::Result StreamFailed() {
+    return orvane::Result::Failed("the replay stream", EIO);
+}
 
 template <typename T>
 bool WriteWord(CxFile& stream, const T& word) {
@@ -79,11 +85,11 @@ private:
 
 }  // namespace
 
-bool WriteReplayStream(CxFile& stream, uint32_t interval,
-                       const std::vector<CommandRecord>& records) {
+orvane::Result WriteReplayStream(CxFile& stream, uint32_t interval,
+                                 const std::vector<CommandRecord>& records) {
     const int32_t size = stream.Size();
     if (size < kHeaderBytes || !stream.Seek(0, 0)) {
-        return false;
+        return StreamFailed();
     }
     // Only what fits the stream as it stands: it may be a buffer the stream
     // does not own, which must not grow.
@@ -92,7 +98,7 @@ bool WriteReplayStream(CxFile& stream, uint32_t interval,
 
     const int32_t intervalWord = static_cast<int32_t>(interval);
     if (!WriteWord(stream, intervalWord) || !WriteWord(stream, count)) {
-        return false;
+        return StreamFailed();
     }
     int32_t written = 0;
     while (written < count && stream.Write(&records[written], 1, kRecordBytes) ==
@@ -100,10 +106,10 @@ bool WriteReplayStream(CxFile& stream, uint32_t interval,
         ++written;
     }
     // The count must never promise records that are not there.
-    if (written != count) {
-        return stream.Seek(sizeof intervalWord, 0) && WriteWord(stream, written);
+    if (written != count && !(stream.Seek(sizeof intervalWord, 0) && WriteWord(stream, written))) {
+        return StreamFailed();
     }
-    return true;
+    return {};
 }
 
 void SleepReplayClock::WaitUntil(TimePoint deadline, std::stop_token) {

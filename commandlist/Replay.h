@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commandlist/CommandRecord.h"
+#include "platform/Result.h"
 
 class CxFile;
 class PtzBase;
@@ -30,9 +31,9 @@ inline constexpr uint32_t kReplayStallMs = 250;
 
 // Writes the stream from position 0. Only as many records as fit the stream's
 // size are written (the stream never grows a buffer it was given), and the
-// header's count says how many. False when the header cannot be written.
-bool WriteReplayStream(CxFile& stream, uint32_t interval,
-                       const std::vector<CommandRecord>& records);
+// header's count says how many. Fails when the header cannot be written.
+orvane::Result WriteReplayStream(CxFile& stream, uint32_t interval,
+                                 const std::vector<CommandRecord>& records);
 
 // Time as the replay sees it. The program uses the steady clock; tests put a
 // clock of their own in its place and check schedules without waiting.

@@ -1,5 +1,6 @@
 #include "commandlist/ReplayRunner.h"
 
+#include <cerrno>
 #include <system_error>
 #include <utility>
 
@@ -9,10 +10,10 @@ ReplayRunner::~ReplayRunner() {
     Abort();
 }
 
-bool ReplayRunner::Start(PtzBase* driver, CxFile& stream, ReplayProgress progress,
-                         Finished finished) {
+orvane::Result ReplayRunner::Start(PtzBase* driver, CxFile& stream, ReplayProgress progress,
+                                   Finished finished) {
     if (Running()) {
-        return false;
+        return orvane::Result::Failed("the replay", EBUSY);
     }
     Join();
     m_abort = std::stop_source();
@@ -36,11 +37,11 @@ bool ReplayRunner::Start(PtzBase* driver, CxFile& stream, ReplayProgress progres
                 finished();
             }
         });
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& e) {
         m_run = 0;
-        return false;
+        return orvane::Result::Failed("the replay thread", e.code().value());
     }
-    return true;
+    return {};
 }
 
 void ReplayRunner::RequestStop() {

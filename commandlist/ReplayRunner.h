@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "commandlist/Replay.h"
+#include "platform/Result.h"
 
 class CxFile;
 class PtzBase;
@@ -25,10 +26,10 @@ public:
 
     // Starts passing over the stream. `progress` and then `finished` (once,
     // as the thread's last act) are called on the replay thread and must not
-    // block on the owning thread. False, with nothing started, while a replay
+    // block on the owning thread. Fails, with nothing started, while a replay
     // still runs or when no thread can be made.
-    bool Start(PtzBase* driver, CxFile& stream, ReplayProgress progress = {},
-               Finished finished = {});
+    orvane::Result Start(PtzBase* driver, CxFile& stream, ReplayProgress progress = {},
+                         Finished finished = {});
     // Returns at once; the pass under way still goes out whole, in order.
     void RequestStop();
     // Interrupts the pause under way and returns once the thread has ended;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CommandListHeader header{};
     header.count = -12345;
     std::vector<CommandRecord> records;
-    const bool ok = LoadCommandList(file, path, header, records);
+    const bool ok = LoadCommandList(file, path, header, records).ok();
     if (!ok) {
         if (header.count != -12345 || !records.empty())
             __builtin_trap();

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/PortMap.h"
 
@@ -21,42 +21,41 @@ std::string ReadLink(const std::string& path) {
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
 }
 
-std::string SysError(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+// The failed call's errno with the step it failed in, such as "cannot create X".
+orvane::Result SysError(std::string what) {
+    return orvane::Result::Failed(std::move(what), errno);
 }
 
 }  // namespace
 
-bool EnsureMapDir(std::string& error) {
+orvane::Result EnsureMapDir() {
     const std::string dir = PortMapDir();
     if (dir.empty()) {
-        error =
+        return orvane::Result::Failed(
+            {}, 0,
             "neither HOME nor XDG_CONFIG_HOME is set, so there is no place for the port map; set "
-            "one of them";
-        return false;
+            "one of them");
     }
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
-        error = "cannot create " + dir + ": " + ec.message();
-        return false;
+        return orvane::Result::Failed("cannot create " + dir, ec.value(), ec.message());
     }
-    return true;
+    return {};
 }
 
-bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error) {
+orvane::Result ReplaceWithSymlink(const std::string& path, const std::string& target) {
     const std::string temp = path + ".new-" + std::to_string(::getpid());
     ::unlink(temp.c_str());
     if (::symlink(target.c_str(), temp.c_str()) != 0) {
-        error = SysError("cannot create " + temp);
-        return false;
+        return SysError("cannot create " + temp);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = SysError("cannot replace " + path);
+        orvane::Result failed = SysError("cannot replace " + path);
         ::unlink(temp.c_str());
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }
 
 std::string PortOwnerPath(unsigned portNumber) {
@@ -93,47 +92,47 @@ PortBinding ReadPortBinding(unsigned portNumber) {
     return binding;
 }
 
-bool BindPort(unsigned portNumber, const std::string& device, std::string& error) {
+orvane::Result BindPort(unsigned portNumber, const std::string& device) {
     if (device.empty()) {
-        error = "no device given";
-        return false;
+        return orvane::Result::Failed({}, 0, "no device given");
     }
-    if (!EnsureMapDir(error) || !ReplaceWithSymlink(PortMapPath(portNumber), device, error)) {
-        return false;
+    if (orvane::Result made = EnsureMapDir(); !made) {
+        return made;
+    }
+    if (orvane::Result linked = ReplaceWithSymlink(PortMapPath(portNumber), device); !linked) {
+        return linked;
     }
     ::unlink(PortOwnerPath(portNumber).c_str());
-    return true;
+    return {};
 }
 
-bool UnbindPort(unsigned portNumber, std::string& error) {
+orvane::Result UnbindPort(unsigned portNumber) {
     const std::string link = PortMapPath(portNumber);
     if (link.empty()) {
-        return true;
+        return {};
     }
     if (::unlink(link.c_str()) != 0 && errno != ENOENT) {
-        error = SysError("cannot remove " + link);
-        return false;
+        return SysError("cannot remove " + link);
     }
     ::unlink(PortOwnerPath(portNumber).c_str());
-    return true;
+    return {};
 }
 
-bool RecordDomeOwner(unsigned portNumber, long pid, const std::string& target, std::string& error) {
+orvane::Result RecordDomeOwner(unsigned portNumber, long pid, const std::string& target) {
     const std::string path = PortOwnerPath(portNumber);
     const std::string temp = path + ".new-" + std::to_string(::getpid());
     {
         std::ofstream out(temp, std::ios::trunc);
         out << pid << ' ' << target << '\n';
         if (!out.flush()) {
-            error = "cannot write " + temp;
             ::unlink(temp.c_str());
-            return false;
+            return orvane::Result::Failed({}, 0, "cannot write " + temp);
         }
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = SysError("cannot write " + path);
+        orvane::Result failed = SysError("cannot write " + path);
         ::unlink(temp.c_str());
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }

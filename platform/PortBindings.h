@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Result.h"
+
 // The port map as the ports dialog and the open path see it. Each "COMn" is a
 // symlink in PortMapDir(); a virtual dome that made one records itself beside
 // it in "COMn.owner" (its process id and the target it linked), so a link
@@ -23,19 +25,19 @@ PortBinding ReadPortBinding(unsigned portNumber);
 
 // Points "COMn" at `device` in one step (an existing link is replaced, never
 // missing in between) and drops any dome's record of it.
-bool BindPort(unsigned portNumber, const std::string& device, std::string& error);
+orvane::Result BindPort(unsigned portNumber, const std::string& device);
 // Removes "COMn" and any dome's record of it; no link is not an error.
-bool UnbindPort(unsigned portNumber, std::string& error);
+orvane::Result UnbindPort(unsigned portNumber);
 
 // For the virtual dome: the record beside the link, and writing it.
 std::string PortOwnerPath(unsigned portNumber);
-bool RecordDomeOwner(unsigned portNumber, long pid, const std::string& target, std::string& error);
+orvane::Result RecordDomeOwner(unsigned portNumber, long pid, const std::string& target);
 bool ProcessRunning(long pid);
 
-// Makes the port map's folder; false with the reason when there is no home
-// to put it in or it cannot be made.
-bool EnsureMapDir(std::string& error);
+// Makes the port map's folder; fails when there is no home to put it in or it
+// cannot be made.
+orvane::Result EnsureMapDir();
 
 // Points the link `path` at `target` through a temporary link beside it and a
 // rename, so a reader sees the old entry or the new one, never none.
-bool ReplaceWithSymlink(const std::string& path, const std::string& target, std::string& error);
+orvane::Result ReplaceWithSymlink(const std::string& path, const std::string& target);

@@ -18,6 +18,8 @@ enum class OpenFailureKind {
     Failed,            // anything else; see sysError
 };
 
+// The detail of a failed open that DescribeOpenFailure makes the operator's
+// text from; CSerialPort::LastOpenResult() is what callers report.
 struct OpenFailure {
     OpenFailureKind kind = OpenFailureKind::None;
     int sysError = 0;  // the system's error number where one applies

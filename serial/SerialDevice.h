@@ -11,7 +11,8 @@
 
 #include "serial/OpenFailure.h"
 
-// What a device-layer call came to.
+// What a device-layer call came to, for the port's own control flow (retry,
+// wait, give up); failures reported upward are orvane::Result.
 enum class DeviceResult {
     Ok,
     WouldBlock,   // nothing to read, or no room to write, right now

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 #include "platform/PortBindings.h"
@@ -33,38 +34,43 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
         m_bLineLost = false;
         m_lineLoss = LineLoss{};
     }
-    OpenFailure why;
-    why.portNumber = portNumber;
-    if (TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits}, why)) {
-        m_lastOpenFailure = OpenFailure{};
+    m_lastOpenFailure =
+        TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits});
+    if (m_lastOpenFailure.kind == OpenFailureKind::None) {
+        m_lastOpenResult = {};
         return 1;
     }
     CloseComm();
-    m_lastOpenFailure = why;
+    const OpenFailure& why = m_lastOpenFailure;
+    m_lastOpenResult =
+        orvane::Result::Failed(why.path.empty() ? "COM" + std::to_string(portNumber) : why.path,
+                               why.sysError, DescribeOpenFailure(why));
     return 0;
 }
 
-bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
-                          const LineSettings& settings, OpenFailure& why) {
+OpenFailure CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
+                                 const LineSettings& settings) {
+    OpenFailure why;
+    why.portNumber = portNumber;
     why.kind = OpenFailureKind::BadRequest;
     // Settings are checked before the device is touched: opening a real port
     // already raises its modem lines.
     why.path = ResolveComPort(portNumber);
     if (callback == nullptr || why.path.empty() || !LineSettingsValid(settings)) {
-        return false;
+        return why;
     }
     const PortBinding binding = ReadPortBinding(portNumber);
     why.target = binding.linked ? binding.target : std::string();
     if (binding.StaleDomeLink()) {
         why.kind = OpenFailureKind::StaleDomeLink;
         why.domePid = binding.domePid;
-        return false;
+        return why;
     }
     m_pfnReceive = callback;
     if (!m_hStopEvent.Create() || !m_hSendEvent.Create()) {
         why.kind = OpenFailureKind::Failed;
         why.sysError = errno;
-        return false;
+        return why;
     }
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -72,16 +78,16 @@ bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
             if (why.kind == OpenFailureKind::NothingThere && !binding.linked) {
                 why.kind = OpenFailureKind::NoMapping;
             }
-            return false;
+            return why;
         }
         why.kind = OpenFailureKind::SettingsRefused;
         if (m_hPort.Configure(settings) != DeviceResult::Ok) {
-            return false;
+            return why;
         }
         // A device without modem lines (a pty) has no RTS to raise.
         const DeviceResult rts = m_hPort.RaiseRts();
         if (rts != DeviceResult::Ok && rts != DeviceResult::Unsupported) {
-            return false;
+            return why;
         }
         // Only input: output from before a reopen (a stop sent just before
         // it) is still on its way to the camera and must arrive.
@@ -97,12 +103,19 @@ bool CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
         std::lock_guard<std::mutex> queue(m_queueLock);
         m_bOpen = true;
     }
-    why.kind = OpenFailureKind::NoMonitor;
-    return StartMonitor() == 1;
+    if (StartMonitor() != 1) {
+        why.kind = OpenFailureKind::NoMonitor;
+        return why;
+    }
+    return {};
 }
 
 const OpenFailure& CSerialPort::LastOpenFailure() const {
     return m_lastOpenFailure;
+}
+
+const orvane::Result& CSerialPort::LastOpenResult() const {
+    return m_lastOpenResult;
 }
 
 int CSerialPort::CloseComm() {

@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <thread>
 
+#include "platform/Result.h"
 #include "serial/OpenFailure.h"
 #include "serial/ReceiveFramer.h"
 #include "serial/SerialDevice.h"
@@ -72,9 +73,11 @@ public:
     // closed or its line lost, or once `abort` is requested or `limit` passed.
     bool WaitForRoom(const std::stop_token& abort,
                      std::chrono::milliseconds limit = std::chrono::milliseconds::max());
-    // Why the last OpenComm failed (kind None after one that succeeded); see
-    // DescribeOpenFailure in serial/OpenFailure.h for the operator's text.
+    // Why the last OpenComm failed (kind None after one that succeeded).
     const OpenFailure& LastOpenFailure() const;
+    // The same for the operator: the path opened (or "COMn"), the system's
+    // error and DescribeOpenFailure's text; ok after an open that succeeded.
+    const orvane::Result& LastOpenResult() const;
     // 1 once the line was lost under an open port; cleared by OpenComm.
     int IsLineLost() const;
     // Why the line was lost and what it cost; kind None while it was not.
@@ -93,8 +96,9 @@ private:
         uint8_t bytes[kSendSlotSize] = {};
     };
 
-    bool TryOpen(ReceiveCallback callback, unsigned portNumber, const LineSettings& settings,
-                 OpenFailure& why);
+    // Kind None when the port is open and monitored.
+    OpenFailure TryOpen(ReceiveCallback callback, unsigned portNumber,
+                        const LineSettings& settings);
     void MonitorThread();
     // Returns whether any byte was read.
     bool ReceivePending();
@@ -117,6 +121,7 @@ private:
     std::condition_variable_any m_roomFreed;
     WriteTimeouts m_timeouts;
     OpenFailure m_lastOpenFailure;
+    orvane::Result m_lastOpenResult;
     LineSettings m_dcb;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bLineLost{false};

@@ -11,6 +11,15 @@
 
 namespace {
 
+// For a path that names something other than a regular file (a FIFO, a
+// device): the system has no errno of its own for that.
+constexpr const char* kNotRegularFile = "Not a regular file";
+
+// An attached stream or no name: refused before the system is asked.
+orvane::Result Refused(const FILE* file, const char* name) {
+    return orvane::Result::Failed(name != nullptr ? name : "", file != nullptr ? EBUSY : EINVAL);
+}
+
 // The origins are the stream's own numbers; map them rather than rely on
 // the C library using the same values.
 bool ToStdOrigin(int origin, int& out) {
@@ -49,8 +58,10 @@ CxIOFile::~CxIOFile() {
 }
 
 void CxIOFile::Fail(const std::string& path, int error, const char* reason) {
+    // A short write may leave errno unset; it still failed.
     if (m_failure.ok()) {
-        m_failure = FileResult::Failed(path, error, reason != nullptr ? reason : "");
+        m_failure =
+            orvane::Result::Failed(path, error != 0 ? error : EIO, reason != nullptr ? reason : "");
     }
 }
 
@@ -84,9 +95,9 @@ bool CxIOFile::Open(const char* name, const char* mode) {
     return true;
 }
 
-bool CxIOFile::OpenForRead(const char* name) {
+orvane::Result CxIOFile::OpenForRead(const char* name) {
     if (m_pFile != nullptr || name == nullptr) {
-        return false;
+        return Refused(m_pFile, name);
     }
     m_failure = {};
     m_strPath = name;
@@ -95,21 +106,21 @@ bool CxIOFile::OpenForRead(const char* name) {
     struct stat st {};
     if (stat(name, &st) != 0) {
         Fail(m_strPath, errno);
-        return false;
+        return m_failure;
     }
     if (!S_ISREG(st.st_mode)) {
         FailNotRegular(st.st_mode);
-        return false;
+        return m_failure;
     }
     const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         Fail(m_strPath, errno);
-        return false;
+        return m_failure;
     }
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         FailNotRegular(st.st_mode);
         close(fd);
-        return false;
+        return m_failure;
     }
     // A plain file: reads may block as usual from here on.
     const int flags = fcntl(fd, F_GETFL);
@@ -117,37 +128,38 @@ bool CxIOFile::OpenForRead(const char* name) {
         (m_pFile = fdopen(fd, "rb")) == nullptr) {
         Fail(m_strPath, errno);
         close(fd);
-        return false;
+        return m_failure;
     }
     m_bOwnsFile = true;
-    return true;
+    return {};
 }
 
-bool CxIOFile::OpenReplacing(const char* name) {
+orvane::Result CxIOFile::OpenReplacing(const char* name) {
     if (m_pFile != nullptr || name == nullptr) {
-        return false;
+        return Refused(m_pFile, name);
     }
     m_failure = {};
     std::string target;
     m_failure = FollowLinks(name, target);
     if (!m_failure.ok()) {
-        return false;
+        return m_failure;
     }
     m_strPath = target;
     struct stat st {};
     const bool exists = stat(target.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
         Fail(target, errno);
-        return false;
+        return m_failure;
     }
     if (exists && !S_ISREG(st.st_mode)) {
         FailNotRegular(st.st_mode);
-        return false;
+        return m_failure;
     }
     RemoveStaleTemporaries(FolderOf(target), NameOf(target));
-    const int fd = CreateTemporary(target, m_strTempPath, m_failure);
-    if (fd < 0) {
-        return false;
+    int fd = -1;
+    m_failure = CreateTemporary(target, m_strTempPath, fd);
+    if (!m_failure.ok()) {
+        return m_failure;
     }
     // The owner first: a change of owner may clear the set-id bits. Only
     // root can give a file away, so a refused chown is no failure.
@@ -159,15 +171,15 @@ bool CxIOFile::OpenReplacing(const char* name) {
         Fail(target, errno);
         close(fd);
         DiscardReplacement();
-        return false;
+        return m_failure;
     }
     m_bOwnsFile = true;
-    return true;
+    return {};
 }
 
-bool CxIOFile::Commit() {
+orvane::Result CxIOFile::Commit() {
     if (m_pFile == nullptr || m_strTempPath.empty()) {
-        return false;
+        return orvane::Result::Failed(m_strPath, EBADF);
     }
     if (std::fflush(m_pFile) != 0 || fsync(fileno(m_pFile)) != 0) {
         Fail(m_strPath, errno);
@@ -181,14 +193,11 @@ bool CxIOFile::Commit() {
     }
     if (!m_failure.ok()) {
         DiscardReplacement();
-        return false;
+        return m_failure;
     }
     m_strTempPath.clear();
-    const FileResult synced = SyncFolder(FolderOf(m_strPath));
-    if (!synced.ok()) {
-        m_failure = synced;
-    }
-    return synced.ok();
+    m_failure = SyncFolder(FolderOf(m_strPath));
+    return m_failure;
 }
 
 bool CxIOFile::Close() {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/Result.h"
 #include "stream/CxFile.h"
-#include "stream/FileResult.h"
 
 // A stream over a standard I/O FILE. A file handed to the constructor is the
 // caller's and is never closed here; one opened by Open is.
@@ -18,18 +18,18 @@ public:
     bool Open(const char* name, const char* mode);
     // Opens an existing regular file for binary reading. Anything else (a
     // FIFO, a device, a folder) is refused without waiting on it.
-    bool OpenForRead(const char* name);
+    orvane::Result OpenForRead(const char* name);
     // Opens a new version of `name` for binary writing: a temporary in the
     // folder of the file `name` leads to through its links, with that file's
     // permission bits. Commit puts it in place; Close without Commit, or a
     // failed Commit, removes it, so the old file stays as it was.
-    bool OpenReplacing(const char* name);
+    orvane::Result OpenReplacing(const char* name);
     // Flushes the new version to disk, renames it over the file and flushes
-    // the folder. False when anything failed or nothing was being replaced;
+    // the folder. Fails when anything failed or nothing was being replaced;
     // only a failed flush of the folder leaves the new version in place.
-    bool Commit();
+    orvane::Result Commit();
     // The first failure since the last Open*; ok when there was none.
-    const FileResult& Failure() const { return m_failure; }
+    const orvane::Result& Failure() const { return m_failure; }
     // True while a file is attached, owned or not.
     bool IsOpen() const { return m_pFile != nullptr; }
 
@@ -56,5 +56,5 @@ private:
 
     std::string m_strPath;      // as opened; the target when replacing
     std::string m_strTempPath;  // the new version being written, or empty
-    FileResult m_failure;
+    orvane::Result m_failure;
 };

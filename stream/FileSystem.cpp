@@ -96,25 +96,25 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FileResult FollowLinks(const std::string& path, std::string& target) {
+orvane::Result FollowLinks(const std::string& path, std::string& target) {
     target = path;
     for (int hop = 0;; ++hop) {
         struct stat st {};
         if (lstat(target.c_str(), &st) != 0) {
             // A link to a file not made yet: the save creates it.
-            return errno == ENOENT ? FileResult{} : FileResult::Failed(target, errno);
+            return errno == ENOENT ? orvane::Result{} : orvane::Result::Failed(target, errno);
         }
         if (!S_ISLNK(st.st_mode)) {
             return {};
         }
         if (hop == kMaxLinkHops) {
-            return FileResult::Failed(path, ELOOP);
+            return orvane::Result::Failed(path, ELOOP);
         }
         std::vector<char> text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) +
                                1);
         const ssize_t n = readlink(target.c_str(), text.data(), text.size());
         if (n < 0 || static_cast<std::size_t>(n) >= text.size()) {
-            return FileResult::Failed(target, n < 0 ? errno : ENAMETOOLONG);
+            return orvane::Result::Failed(target, n < 0 ? errno : ENAMETOOLONG);
         }
         const std::string link(text.data(), static_cast<std::size_t>(n));
         target = !link.empty() && link.front() == '/' ? link : JoinPath(FolderOf(target), link);
@@ -142,33 +142,33 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
     closedir(dir);
 }
 
-int CreateTemporary(const std::string& target, std::string& tempPath, FileResult& result) {
+orvane::Result CreateTemporary(const std::string& target, std::string& tempPath, int& fd) {
     const std::string base =
         JoinPath(FolderOf(target), TempPrefix(NameOf(target)) + std::to_string(getpid()) + "-");
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
         tempPath = base + RandomSuffix();
         // 0666: the kernel takes the umask off, as for any new file.
-        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            return fd;
+            return {};
         }
         if (errno != EEXIST) {
             break;
         }
     }
-    result = FileResult::Failed(target, errno);
+    const int error = errno;
     tempPath.clear();
-    return -1;
+    return orvane::Result::Failed(target, error);
 }
 
-FileResult SyncFolder(const std::string& folder) {
+orvane::Result SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return FileResult::Failed(folder, errno);
+        return orvane::Result::Failed(folder, errno);
     }
     // Some file systems cannot sync a folder at all (EINVAL): nothing to wait for.
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     const int error = errno;
     close(fd);
-    return synced ? FileResult{} : FileResult::Failed(folder, error);
+    return synced ? orvane::Result{} : orvane::Result::Failed(folder, error);
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "stream/FileResult.h"
+#include "platform/Result.h"
 
 // The file system steps of a safe replace, kept out of the stream class.
 
@@ -12,7 +12,7 @@ void IgnoreFileSizeSignal();
 
 // The path a save to `path` must replace: symbolic links are followed to
 // their (possibly not yet existing) target, so the link itself stays.
-FileResult FollowLinks(const std::string& path, std::string& target);
+orvane::Result FollowLinks(const std::string& path, std::string& target);
 
 // `name` in `folder`, with one slash between; a bare name for an empty folder.
 std::string JoinPath(const std::string& folder, const std::string& name);
@@ -26,9 +26,9 @@ std::string NameOf(const std::string& path);
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
 
 // Creates a fresh temporary for a new version of `target` in its folder,
-// ".<name>.tmp-<pid>-XXXXXX", mode 0666 less the umask. Returns the
-// descriptor, or -1 with the errno in `result`.
-int CreateTemporary(const std::string& target, std::string& tempPath, FileResult& result);
+// ".<name>.tmp-<pid>-XXXXXX", mode 0666 less the umask, open for writing
+// on `fd`. On failure `fd` is -1 and `tempPath` empty.
+orvane::Result CreateTemporary(const std::string& target, std::string& tempPath, int& fd);
 
 // Flushes a folder's entries (a rename in it) to disk.
-FileResult SyncFolder(const std::string& folder);
+orvane::Result SyncFolder(const std::string& folder);

@@ -8,17 +8,17 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "platform/PortBindings.h"
 #include "platform/PortMap.h"
 
 namespace {
 
-std::string Errno(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+orvane::Result Errno(std::string what) {
+    return orvane::Result::Failed(std::move(what), errno);
 }
 
 std::string ReadLink(const std::string& path) {
@@ -38,40 +38,34 @@ DomePort::~DomePort() {
     }
 }
 
-bool DomePort::Open(std::string& error) {
+orvane::Result DomePort::Open() {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0) {
-        error = Errno("cannot create a pseudo-terminal");
-        return false;
+        return Errno("cannot create a pseudo-terminal");
     }
     if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-        error = Errno("cannot unlock the pseudo-terminal");
-        return false;
+        return Errno("cannot unlock the pseudo-terminal");
     }
     char name[256];
     if (::ptsname_r(m_master, name, sizeof(name)) != 0) {
-        error = Errno("cannot name the pseudo-terminal");
-        return false;
+        return Errno("cannot name the pseudo-terminal");
     }
     m_slavePath = name;
     m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slave < 0) {
-        error = Errno("cannot open " + m_slavePath);
-        return false;
+        return Errno("cannot open " + m_slavePath);
     }
     // A new pty is cooked with echo; frames must pass byte for byte.
     termios tio{};
     if (::tcgetattr(m_slave, &tio) != 0) {
-        error = Errno("cannot read the line settings of " + m_slavePath);
-        return false;
+        return Errno("cannot read the line settings of " + m_slavePath);
     }
     ::cfmakeraw(&tio);
     if (::tcsetattr(m_slave, TCSANOW, &tio) != 0) {
-        error = Errno("cannot set raw mode on " + m_slavePath);
-        return false;
+        return Errno("cannot set raw mode on " + m_slavePath);
     }
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    return true;
+    return {};
 }
 
 void DomePort::ReleaseStaleExclusive() {
@@ -88,32 +82,32 @@ void DomePort::ReleaseStaleExclusive() {
     ::flock(m_slave, LOCK_UN);
 }
 
-bool PortLink::Create(unsigned port, const std::string& target, bool force, std::string& error) {
-    if (!EnsureMapDir(error)) {
-        return false;
+orvane::Result PortLink::Create(unsigned port, const std::string& target, bool force) {
+    if (orvane::Result made = EnsureMapDir(); !made) {
+        return made;
     }
     const std::string path = PortMapPath(port);
     // symlink() itself refuses an existing entry, with no window between
     // looking and making.
     if (::symlink(target.c_str(), path.c_str()) != 0) {
         if (errno != EEXIST) {
-            error = Errno("cannot create " + path);
-            return false;
+            return Errno("cannot create " + path);
         }
         const PortBinding old = ReadPortBinding(port);
         if (!old.StaleDomeLink()) {
             if (!force) {
-                error = path + " already exists" +
+                return orvane::Result::Failed(
+                    {}, EEXIST,
+                    path + " already exists" +
                         (old.target.empty() ? "" : " (-> " + old.target + ")") +
                         (old.domeRunning ? ", made by orvane-vdome process " +
                                                std::to_string(old.domePid) + ", still running"
                                          : "") +
-                        "; not replacing it without --force";
-                return false;
+                        "; not replacing it without --force");
             }
             if (!old.linked) {
-                error = path + " is not a link; not replacing it";
-                return false;
+                return orvane::Result::Failed({}, EEXIST,
+                                              path + " is not a link; not replacing it");
             }
             m_bRestore = true;
             m_replacedTarget = old.target;
@@ -122,19 +116,19 @@ bool PortLink::Create(unsigned port, const std::string& target, bool force, std:
         }
         // Built beside the final name and renamed over it, so the entry never
         // goes missing while it is replaced.
-        if (!ReplaceWithSymlink(path, target, error)) {
+        if (orvane::Result replaced = ReplaceWithSymlink(path, target); !replaced) {
             m_bRestore = false;
-            return false;
+            return replaced;
         }
     }
     m_port = port;
     m_path = path;
     m_target = target;
-    if (!RecordDomeOwner(port, ::getpid(), target, error)) {
+    if (orvane::Result recorded = RecordDomeOwner(port, ::getpid(), target); !recorded) {
         Remove();
-        return false;
+        return recorded;
     }
-    return true;
+    return {};
 }
 
 void PortLink::Remove() {
@@ -144,8 +138,7 @@ void PortLink::Remove() {
     // Someone who re-pointed the link since owns it now.
     if (ReadLink(m_path) == m_target) {
         const std::string owner = PortOwnerPath(m_port);
-        std::string ignored;
-        if (m_bRestore && ReplaceWithSymlink(m_path, m_replacedTarget, ignored)) {
+        if (m_bRestore && ReplaceWithSymlink(m_path, m_replacedTarget)) {
             if (m_replacedOwner.empty()) {
                 ::unlink(owner.c_str());
             } else {

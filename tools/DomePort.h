@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Result.h"
+
 // The dome's end of the line: a pseudo-terminal whose slave stands in for a
 // serial device. A slave descriptor stays open here, so the master does not
 // see EIO while the program under test closes and reopens the port.
@@ -12,8 +14,8 @@ public:
     DomePort(const DomePort&) = delete;
     DomePort& operator=(const DomePort&) = delete;
 
-    // Opens the pty in raw mode; on failure fills `error` and returns false.
-    bool Open(std::string& error);
+    // Opens the pty in raw mode.
+    orvane::Result Open();
     int master() const { return m_master; }
     const std::string& slavePath() const { return m_slavePath; }
 
@@ -41,7 +43,7 @@ public:
     // Makes PortMapPath(port) a symlink to `target`. A link left by a dome
     // that is no longer running is replaced; any other entry only when
     // `force` is set, and then put back by Remove.
-    bool Create(unsigned port, const std::string& target, bool force, std::string& error);
+    orvane::Result Create(unsigned port, const std::string& target, bool force);
 
     // Removes the link, or puts back the one it replaced, if it still points
     // where this object made it point.

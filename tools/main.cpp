@@ -12,6 +12,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/Result.h"
 #include "tools/DomePort.h"
 #include "tools/VirtualDome.h"
 
@@ -58,7 +59,7 @@ bool ParsePort(const std::string& text, unsigned& port) {
     return true;
 }
 
-bool ParseArgs(int argc, char** argv, Options& opt, std::string& error) {
+orvane::Result ParseArgs(int argc, char** argv, Options& opt) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -71,23 +72,21 @@ bool ParseArgs(int argc, char** argv, Options& opt, std::string& error) {
             std::string value;
             if (arg == "--port") {
                 if (i + 1 >= argc) {
-                    error = "--port needs a number";
-                    return false;
+                    return orvane::Result::Failed({}, 0, "--port needs a number");
                 }
                 value = argv[++i];
             } else {
                 value = arg.substr(7);
             }
             if (!ParsePort(value, opt.port)) {
-                error = "--port wants a number from 1 to 255, not \"" + value + "\"";
-                return false;
+                return orvane::Result::Failed(
+                    {}, 0, "--port wants a number from 1 to 255, not \"" + value + "\"");
             }
         } else {
-            error = "unknown argument \"" + arg + "\"";
-            return false;
+            return orvane::Result::Failed({}, 0, "unknown argument \"" + arg + "\"");
         }
     }
-    return true;
+    return {};
 }
 
 // Writes the lines and flushes, so a log being followed stays live.
@@ -131,14 +130,13 @@ int Run(const Options& opt) {
     }
     signal(SIGPIPE, SIG_IGN);
 
-    std::string error;
     DomePort port;
-    if (!port.Open(error)) {
-        return Fail(error);
+    if (const orvane::Result opened = port.Open(); !opened) {
+        return Fail(opened.Message());
     }
     PortLink link;
-    if (!link.Create(opt.port, port.slavePath(), opt.force, error)) {
-        return Fail(error);
+    if (const orvane::Result linked = link.Create(opt.port, port.slavePath(), opt.force); !linked) {
+        return Fail(linked.Message());
     }
     const std::time_t started = std::time(nullptr);
     char clock[16] = "?";
@@ -205,9 +203,8 @@ int Run(const Options& opt) {
 
 int main(int argc, char** argv) {
     Options opt;
-    std::string error;
-    if (!ParseArgs(argc, argv, opt, error)) {
-        std::fprintf(stderr, "orvane-vdome: %s (see --help)\n", error.c_str());
+    if (const orvane::Result parsed = ParseArgs(argc, argv, opt); !parsed) {
+        std::fprintf(stderr, "orvane-vdome: %s (see --help)\n", parsed.Message().c_str());
         return 2;
     }
     if (opt.help) {

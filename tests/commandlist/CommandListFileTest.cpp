@@ -53,7 +53,7 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
         CommandListHeader header{};
         header.count = -7;
         std::vector<CommandRecord> loaded(1);
-        const bool ok = LoadCommandList(file, path, header, loaded, counts, limit);
+        const bool ok = LoadCommandList(file, path, header, loaded, counts, limit).ok();
         EXPECT_FALSE(file.IsOpen());
         EXPECT_TRUE(ok || (header.count == -7 && loaded.size() == 1));
         EXPECT_TRUE(!ok || loaded.empty() ||

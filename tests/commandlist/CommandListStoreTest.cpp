@@ -37,7 +37,7 @@ mode_t ModeOf(const std::string& path) {
 }
 
 struct CommandListStoreTest : testing::Test {
-    FileResult Save(const std::string& folder, size_t rows = 3) {
+    orvane::Result Save(const std::string& folder, size_t rows = 3) {
         return SaveCommandListFile(file, folder, kHeader, Rows(rows));
     }
 

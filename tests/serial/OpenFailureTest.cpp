@@ -29,7 +29,6 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
     ScopedPortMap map;
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    std::string error;
     const struct {
         const char* what;
         std::function<void()> arrange;
@@ -47,13 +46,12 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
         {"a dead dome's link",
          [&] {
              map.Link(3, pty.slavePath());
-             RecordDomeOwner(3, DeadPid(), pty.slavePath(), error);
+             RecordDomeOwner(3, DeadPid(), pty.slavePath());
          },
          3, OpenFailureKind::StaleDomeLink,
          "that is no longer running; it leads to " + pty.slavePath()},
-        {"bound again, the dome's record goes",
-         [&] { ASSERT_TRUE(BindPort(3, pty.slavePath(), error)) << error; }, 3,
-         OpenFailureKind::None, ""},
+        {"bound again, the dome's record goes", [&] { ASSERT_TRUE(BindPort(3, pty.slavePath())); },
+         3, OpenFailureKind::None, ""},
     };
     for (const auto& c : cases) {
         c.arrange();
@@ -61,7 +59,7 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
         const int opened = port.OpenComm(&Ignore, c.port, 9600, 'N', 8, 1);
         EXPECT_EQ(opened, c.kind == OpenFailureKind::None ? 1 : 0) << c.what;
         EXPECT_EQ(port.LastOpenFailure().kind, c.kind) << c.what;
-        const std::string text = DescribeOpenFailure(port.LastOpenFailure());
+        const std::string text = port.LastOpenResult().text;
         EXPECT_NE(text.find(c.says), std::string::npos) << c.what << ": " << text;
         EXPECT_EQ(text.empty(), c.says.empty()) << c.what;
     }
