@@ -10,7 +10,7 @@
 #include "console/ControlIds.h"
 
 BenchSession::BenchSession(ReplaySleep replaySleep)
-    : DialogHarness(DialogOptions::WithReplaySleep(replaySleep)) {
+    : DialogSession(SessionOptions{true, {}, replaySleep}) {
     // The dialog takes the port only when it opens it, so this open succeeds.
     if (pty().ok()) {
         m_device = open(pty().slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);

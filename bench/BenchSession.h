@@ -4,13 +4,13 @@
 #include <functional>
 #include <memory>
 
-#include "tests/support/DialogHarness.h"
+#include "tests/support/DialogSession.h"
 
 class QTimer;
 
-// The tests' dialog harness ("COM1" leads to a pty whose peer end the bench
+// The dialog's offscreen session ("COM1" leads to a pty whose peer end the bench
 // reads), plus a descriptor of the device end for the bench's own writes.
-class BenchSession : public DialogHarness {
+class BenchSession : public DialogSession {
 public:
     // `replaySleep` replaces the replay thread's pause; null keeps the real one.
     explicit BenchSession(ReplaySleep replaySleep = nullptr);

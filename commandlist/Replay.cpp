@@ -112,14 +112,6 @@ orvane::Result WriteReplayStream(CxFile& stream, uint32_t interval,
     return {};
 }
 
-void SleepReplayClock::WaitUntil(TimePoint deadline, std::stop_token) {
-    if (deadline > m_now) {
-        m_sleep(static_cast<uint32_t>(
-            std::chrono::duration_cast<milliseconds>(deadline - m_now).count()));
-        m_now = deadline;
-    }
-}
-
 ReplayClock& SteadyReplayClock() {
     static SteadyClock clock;
     return clock;

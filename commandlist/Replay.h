@@ -67,19 +67,3 @@ using ReplayProgress = std::function<void(int32_t record, uint32_t pass)>;
 // `run` clear.
 void RunReplay(PtzBase* driver, CxFile& stream, ReplayClock& clock, const std::atomic<int>& run,
                const std::stop_token& abort, const ReplayProgress& progress);
-
-using ReplaySleep = void (*)(uint32_t ms);
-
-// Time that passes only in the pauses handed to a stand-in sleep, each pause
-// whole as it comes (an abort is seen once the sleep returns). A test seam:
-// the tests and the bench pace a replay with it.
-class SleepReplayClock final : public ReplayClock {
-public:
-    explicit SleepReplayClock(ReplaySleep sleep) : m_sleep(sleep) {}
-    TimePoint Now() override { return m_now; }
-    void WaitUntil(TimePoint deadline, std::stop_token abort) override;
-
-private:
-    ReplaySleep m_sleep;
-    TimePoint m_now{};
-};

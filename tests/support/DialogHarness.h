@@ -1,77 +1,15 @@
 #pragma once
 
-#include <QPoint>
 #include <QString>
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <ostream>
-#include <string>
-#include <vector>
 
-#include "app/OrvaneDlg.h"
-#include "app/Prompter.h"
-#include "commandlist/CommandRow.h"
-#include "tests/support/DialogProbe.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScopedPortMap.h"
-#include "tests/support/ScriptedPortDiscovery.h"
+#include "tests/support/DialogSession.h"
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
-
-class QComboBox;
-class QLineEdit;
-class QPushButton;
-
-// Creates the one QApplication of a test program; offscreen unless the
-// environment chose a platform.
-void EnsureQtApplication();
-
-// Answers the dialog's prompts from a script and remembers what was asked.
-class ScriptedPrompter : public IPrompter {
-public:
-    struct Shown {
-        std::string text;
-        std::string caption;
-        PromptIcon icon;
-    };
-
-    void Message(const std::string& text, const std::string& caption, PromptIcon icon) override {
-        messages.push_back({text, caption, icon});
-    }
-    // Answered from `askAnswers`; an empty queue answers No.
-    bool Ask(const std::string& text, const std::string& caption) override;
-    void About() override {}
-    // Each answer is taken from the front of its queue; an empty queue cancels.
-    std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
-        return Take(fileAnswers);
-    }
-    std::optional<std::string> ChooseFolder(const std::string&) override {
-        return Take(folderAnswers);
-    }
-
-    std::vector<std::string> Texts() const;
-    // The text of the last message shown, or "".
-    std::string Last() const { return messages.empty() ? std::string() : messages.back().text; }
-    void Clear() {
-        messages.clear();
-        questions.clear();
-    }
-
-    std::vector<Shown> messages;
-    std::deque<std::optional<std::string>> fileAnswers;
-    std::deque<std::optional<std::string>> folderAnswers;
-    std::deque<bool> askAnswers;
-    std::vector<std::string> questions;
-
-private:
-    static std::optional<std::string> Take(std::deque<std::optional<std::string>>& answers);
-};
 
 // A tick counter moved by hand, installed for the object's life, so
 // intervals are checked without sleeping.
@@ -85,79 +23,18 @@ public:
     void Advance(uint32_t ms);
 };
 
-struct DialogOptions {
-    // COM1 leads to the harness's pty; false: to a device that does not exist.
-    bool linkCom1 = true;
-    CreationHook hook;
-    // A stand-in for the replay's pause; none: the steady clock.
-    ReplaySleep replaySleep = nullptr;
-
+struct DialogOptions : SessionOptions {
     // COM1 leads nowhere.
-    static DialogOptions NoDevice() { return {false, {}, nullptr}; }
+    static DialogOptions NoDevice() { return {{false, {}, nullptr}}; }
     // The one creation step fails.
     static DialogOptions FailingAt(CreationStep step) {
-        return {true, [step](CreationStep s) { return s != step; }, nullptr};
+        return {{true, [step](CreationStep s) { return s != step; }, nullptr}};
     }
-    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {true, {}, sleep}; }
+    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {{true, {}, sleep}}; }
 };
 
-// The main dialog, initialised and shown offscreen, with a pty behind "COM1",
-// a scripted prompter and a scripted list of serial devices (empty at first).
-class DialogHarness {
+// The tests' session: the dialog with its creation steps open to failure.
+class DialogHarness : public DialogSession {
 public:
-    explicit DialogHarness(const DialogOptions& options = {});
-    DialogHarness(const DialogHarness&) = delete;
-    DialogHarness& operator=(const DialogHarness&) = delete;
-
-    COrvaneDlg& dlg() { return *m_dlg; }
-    DialogProbe probe() { return DialogProbe(*m_dlg); }
-    ScriptedPrompter& prompter() { return m_prompter; }
-    PtyPair& pty() { return m_pty; }
-    ScopedPortMap& ports() { return m_ports; }
-    ScriptedPortDiscovery& discovery() { return m_discovery; }
-
-    QWidget* Item(int id) const { return m_dlg->GetDlgItem(id); }
-    QPushButton* Button(int id) const;
-    QComboBox* Combo(int id) const;
-    QLineEdit* Edit(int id) const;
-
-    // A mouse click on the button; false when it is disabled, which takes no click.
-    bool Click(int id);
-    // The primary mouse button going down and up over a control. The release
-    // goes to the same control at `at` (its centre by default), like the
-    // toolkit delivers it to the widget that took the press.
-    void Press(int id);
-    void Release(int id, std::optional<QPoint> at = std::nullopt);
-    // Selects an entry as the operator does, so the selection handler runs.
-    void Select(int comboId, int index);
-    // Replaces the field's text keystroke by keystroke, as typed.
-    void Type(int editId, const QString& text);
-
-    // Clicks "Open" (or "Close") and answers its message; true when the port is open afterwards.
-    bool OpenPort();
-    // Clicks "Browse..." with `path` as the chosen file; false when the button is disabled.
-    bool Load(const std::string& path);
-    // Clicks "Save" with `folder` chosen, answering Yes to replacing a file when `replace`.
-    bool SaveTo(const std::string& folder, bool replace = false);
-
-    int Rows() const;
-    CommandRowTexts Row(int row) const;
-    // Processes events until the list holds `count` rows or the deadline passes.
-    bool WaitForRows(int count, int timeoutMs = 5000);
-    // Processes events until `done` holds or the deadline passes.
-    bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
-    // Lets queued calls run.
-    void ProcessEvents();
-    // Clicks "Auto Stop" and waits until the button offers "Auto Start"
-    // again: the pass under way has gone out and the replay thread ended.
-    bool StopReplay();
-
-private:
-    // Declared in this order so the dialog goes first, then the pty and the map.
-    ScopedPortMap m_ports;
-    PtyPair m_pty;
-    ScriptedPrompter m_prompter;
-    ScriptedPortDiscovery m_discovery;
-    std::unique_ptr<ReplayClock> m_sleepClock;
-    std::unique_ptr<COrvaneDlg> m_dlg;
+    explicit DialogHarness(const DialogOptions& options = {}) : DialogSession(options) {}
 };
