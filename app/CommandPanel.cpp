@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr char kClearQuestion[] =
-    "The command list has rows that were not saved.\nClear them anyway?";
+constexpr char kClearQuestion[] = QT_TRANSLATE_NOOP(
+    "COrvaneDlg", "The command list has rows that were not saved.\nClear them anyway?");
 
 }  // namespace
 

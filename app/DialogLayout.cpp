@@ -28,10 +28,6 @@ namespace {
 // A screenful of the long lists (225 addresses and presets).
 constexpr int kLongListRows = 20;
 
-constexpr char kCtrlRateTip[] =
-    "Speed of the direction buttons: 0-63 with Pelco-D, 0-64 with Pelco-P.\n"
-    "A larger value goes out as the protocol's top speed.";
-
 // Everything that needs an open port.
 constexpr std::array<int, 35> kPortGroupIds = {
     IDC_BTN_BROWSE,      IDC_BTN_SAVE,      IDC_BTN_UP,        IDC_BTN_DOWN,
@@ -56,25 +52,25 @@ constexpr std::array<int, 8> kReplayOnlyIds = {
 struct HoldButtonEntry {
     int id;
     int code;
-    const char* caption;
+    const char* caption;  // English, as marked for translation
     int x;
     int y;
 };
 constexpr std::array<HoldButtonEntry, 14> kHoldButtons = {{
-    {IDC_BTN_LU, PTZ_LEFT_UP, "LU", 171, 20},
-    {IDC_BTN_UP, PTZ_UP, "Up", 211, 20},
-    {IDC_BTN_RU, PTZ_RIGHT_UP, "RU", 251, 20},
-    {IDC_BTN_LEFT, PTZ_LEFT, "Left", 171, 40},
-    {IDC_BTN_RIGHT, PTZ_RIGHT, "Right", 251, 40},
-    {IDC_BTN_LD, PTZ_LEFT_DOWN, "LD", 171, 60},
-    {IDC_BTN_DOWN, PTZ_DOWN, "Down", 211, 60},
-    {IDC_BTN_RD, PTZ_RIGHT_DOWN, "RD", 251, 60},
-    {IDC_BTN_TELE, PTZ_ZOOM_TELE, "TELE", 297, 20},
-    {IDC_BTN_WIDE, PTZ_ZOOM_WIDE, "WIDE", 337, 20},
-    {IDC_BTN_NEAR, PTZ_FOCUS_NEAR, "NEAR", 297, 40},
-    {IDC_BTN_FAR, PTZ_FOCUS_FAR, "FAR", 337, 40},
-    {IDC_BTN_OPEN, PTZ_IRIS_OPEN, "OPEN", 297, 60},
-    {IDC_BTN_CLOSE, PTZ_IRIS_CLOSE, "CLOSE", 337, 60},
+    {IDC_BTN_LU, PTZ_LEFT_UP, QT_TRANSLATE_NOOP("COrvaneDlg", "LU"), 171, 20},
+    {IDC_BTN_UP, PTZ_UP, QT_TRANSLATE_NOOP("COrvaneDlg", "Up"), 211, 20},
+    {IDC_BTN_RU, PTZ_RIGHT_UP, QT_TRANSLATE_NOOP("COrvaneDlg", "RU"), 251, 20},
+    {IDC_BTN_LEFT, PTZ_LEFT, QT_TRANSLATE_NOOP("COrvaneDlg", "Left"), 171, 40},
+    {IDC_BTN_RIGHT, PTZ_RIGHT, QT_TRANSLATE_NOOP("COrvaneDlg", "Right"), 251, 40},
+    {IDC_BTN_LD, PTZ_LEFT_DOWN, QT_TRANSLATE_NOOP("COrvaneDlg", "LD"), 171, 60},
+    {IDC_BTN_DOWN, PTZ_DOWN, QT_TRANSLATE_NOOP("COrvaneDlg", "Down"), 211, 60},
+    {IDC_BTN_RD, PTZ_RIGHT_DOWN, QT_TRANSLATE_NOOP("COrvaneDlg", "RD"), 251, 60},
+    {IDC_BTN_TELE, PTZ_ZOOM_TELE, QT_TRANSLATE_NOOP("COrvaneDlg", "TELE"), 297, 20},
+    {IDC_BTN_WIDE, PTZ_ZOOM_WIDE, QT_TRANSLATE_NOOP("COrvaneDlg", "WIDE"), 337, 20},
+    {IDC_BTN_NEAR, PTZ_FOCUS_NEAR, QT_TRANSLATE_NOOP("COrvaneDlg", "NEAR"), 297, 40},
+    {IDC_BTN_FAR, PTZ_FOCUS_FAR, QT_TRANSLATE_NOOP("COrvaneDlg", "FAR"), 337, 40},
+    {IDC_BTN_OPEN, PTZ_IRIS_OPEN, QT_TRANSLATE_NOOP("COrvaneDlg", "OPEN"), 297, 60},
+    {IDC_BTN_CLOSE, PTZ_IRIS_CLOSE, QT_TRANSLATE_NOOP("COrvaneDlg", "CLOSE"), 337, 60},
 }};
 
 // The function buttons in two rows of six.
@@ -94,14 +90,14 @@ Widget* COrvaneDlg::AddControl(int id, Widget* widget, int x, int y, int width, 
     return widget;
 }
 
-QLabel* COrvaneDlg::AddStatic(const char* text, int x, int y, int width, int height) {
-    auto* label = new QLabel(QString::fromLatin1(text), this);
+QLabel* COrvaneDlg::AddStatic(const QString& text, int x, int y, int width, int height) {
+    auto* label = new QLabel(text, this);
     label->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
     return label;
 }
 
-void COrvaneDlg::AddGroup(const char* caption, int x, int y, int width, int height) {
-    auto* group = new QGroupBox(QString::fromLatin1(caption), this);
+void COrvaneDlg::AddGroup(const QString& caption, int x, int y, int width, int height) {
+    auto* group = new QGroupBox(caption, this);
     group->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
     group->lower();
 }
@@ -111,8 +107,8 @@ void COrvaneDlg::BuildTemplate() {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
-    auto button = [this](int id, const char* caption, int x, int y, int w, int h) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    auto button = [this](int id, const QString& caption, int x, int y, int w, int h) {
+        auto* b = new QPushButton(caption, this);
         b->setAutoDefault(false);
         return AddControl(id, b, x, y, w, h);
     };
@@ -144,72 +140,75 @@ void COrvaneDlg::BuildTemplate() {
     };
 
     // Left column.
-    AddGroup("Configure COM", 7, 7, 150, 118);
-    AddStatic("COM", 15, 22, 46, 8);
+    AddGroup(tr("Configure COM"), 7, 7, 150, 118);
+    AddStatic(tr("COM"), 15, 22, 46, 8);
     m_cbComPort = AddControl(IDC_COMBO_COM, new CComPortCombo(this, [this] { RefreshComLabels(); }),
                              65, 20, 84, 14);
-    AddStatic("BaudRate", 15, 40, 46, 8);
+    AddStatic(tr("BaudRate"), 15, 40, 46, 8);
     m_cbBaudRate = combo(IDC_COMBO_BAUDRATE, 65, 38, 84);
-    AddStatic("Data Bit", 15, 58, 46, 8);
+    AddStatic(tr("Data Bit"), 15, 58, 46, 8);
     m_cbDataBit = combo(IDC_COMBO_DATABIT, 65, 56, 84);
-    AddStatic("Stop Bit", 15, 76, 46, 8);
+    AddStatic(tr("Stop Bit"), 15, 76, 46, 8);
     m_cbStopBit = combo(IDC_COMBO_STOPBIT, 65, 74, 84);
-    AddStatic("Parity Bit", 15, 94, 46, 8);
+    AddStatic(tr("Parity Bit"), 15, 94, 46, 8);
     m_cbParity = combo(IDC_COMBO_PARITY, 65, 92, 84);
-    button(IDC_BTN_PORTS, "Ports...", 15, 108, 50, 14);
-    button(IDC_BTN_OPENPORT, "Open", 99, 108, 50, 14);
+    button(IDC_BTN_PORTS, tr("Ports..."), 15, 108, 50, 14);
+    button(IDC_BTN_OPENPORT, tr("Open"), 99, 108, 50, 14);
 
-    AddGroup("RS485 Configure", 7, 130, 150, 50);
-    AddStatic("PTZ Model", 15, 145, 46, 8);
+    AddGroup(tr("RS485 Configure"), 7, 130, 150, 50);
+    AddStatic(tr("PTZ Model"), 15, 145, 46, 8);
     m_cbPtzModel = combo(IDC_COMBO_PTZMODEL, 65, 143, 84);
-    AddStatic("PTZ Address", 15, 163, 46, 8);
+    AddStatic(tr("PTZ Address"), 15, 163, 46, 8);
     m_cbPtzAddress = longCombo(IDC_COMBO_PTZADDRESS, 65, 161, 84);
 
-    AddGroup("Configuation File", 7, 185, 150, 60);
+    AddGroup(tr("Configuation File"), 7, 185, 150, 60);
     m_editConfigPath = edit(IDC_EDIT_CONFIGPATH, 15, 198, 134, false);
-    button(IDC_BTN_BROWSE, "Browse", 15, 215, 60, 14);
-    button(IDC_BTN_SAVE, "Save", 89, 215, 60, 14);
+    button(IDC_BTN_BROWSE, tr("Browse"), 15, 215, 60, 14);
+    button(IDC_BTN_SAVE, tr("Save"), 89, 215, 60, 14);
     m_lblFileStatus = note(15, 233, 134);
 
     // Below the field, the frame Send would put on the line and the tokens
     // it would read otherwise than they look.
-    AddGroup("Command Edit(Hex)", 7, 250, 150, 70);
+    AddGroup(tr("Command Edit(Hex)"), 7, 250, 150, 70);
     m_editHexCommand = edit(IDC_EDIT_HEXCOMMAND, 15, 263, 134, false);
     m_lblHexFrame = note(15, 279, 134);
     m_lblHexFrame->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_lblHexMarks = note(15, 289, 134);
     m_lblHexMarks->setStyleSheet(QStringLiteral("color: #C00000;"));
-    button(IDC_BTN_SEND, "Send", 89, 301, 60, 14);
+    button(IDC_BTN_SEND, tr("Send"), 89, 301, 60, 14);
 
-    AddGroup("Auto Button", 7, 325, 150, 75);
-    AddStatic("Cmd Interval Time", 15, 340, 66, 8);
+    AddGroup(tr("Auto Button"), 7, 325, 150, 75);
+    AddStatic(tr("Cmd Interval Time"), 15, 340, 66, 8);
     m_editCmdInterval = edit(IDC_EDIT_CMDINTERVAL, 82, 338, 45, true);
-    AddStatic("ms", 131, 340, 14, 8);
-    button(IDC_BTN_AUTOSTART, "Auto Start", 15, 360, 60, 14);
-    button(IDC_BTN_CLEAR, "Clear", 89, 360, 60, 14);
-    m_fieldCmdInterval = {m_editCmdInterval, &m_nCmdInterval, "Cmd Interval Time", false};
-    m_labelReplayPass = AddStatic("", 15, 379, 134, 10);
+    AddStatic(tr("ms"), 131, 340, 14, 8);
+    button(IDC_BTN_AUTOSTART, tr("Auto Start"), 15, 360, 60, 14);
+    button(IDC_BTN_CLEAR, tr("Clear"), 89, 360, 60, 14);
+    m_fieldCmdInterval = {m_editCmdInterval, &m_nCmdInterval,
+                          QT_TRANSLATE_NOOP("COrvaneDlg", "Cmd Interval Time"), false};
+    m_labelReplayPass = AddStatic(QString(), 15, 379, 134, 10);
 
     // Right column: the keyboard, then the command list.
-    AddGroup("KeyBoard", 163, 7, 292, 118);
+    AddGroup(tr("KeyBoard"), 163, 7, 292, 118);
     for (const HoldButtonEntry& hold : kHoldButtons) {
-        AddControl(hold.id, new CHoldButton(QString::fromLatin1(hold.caption), this), hold.x,
-                   hold.y, 36, 16);
+        AddControl(hold.id, new CHoldButton(tr(hold.caption), this), hold.x, hold.y, 36, 16);
     }
 
-    AddStatic("Ctrl Rate", 383, 22, 62, 8);
+    AddStatic(tr("Ctrl Rate"), 383, 22, 62, 8);
     m_editCtrlRate = edit(IDC_EDIT_CTRLRATE, 383, 32, 62, true);
-    m_editCtrlRate->setToolTip(QString::fromLatin1(kCtrlRateTip));
-    m_fieldCtrlRate = {m_editCtrlRate, &m_nCtrlRate, "Ctrl Rate", false};
-    AddStatic("Preset ID", 383, 50, 62, 8);
+    m_editCtrlRate->setToolTip(
+        tr("Speed of the direction buttons: 0-63 with Pelco-D, 0-64 with Pelco-P.\n"
+           "A larger value goes out as the protocol's top speed."));
+    m_fieldCtrlRate = {m_editCtrlRate, &m_nCtrlRate, QT_TRANSLATE_NOOP("COrvaneDlg", "Ctrl Rate"),
+                       false};
+    AddStatic(tr("Preset ID"), 383, 50, 62, 8);
     m_cbPresetId = longCombo(IDC_COMBO_PRESETID, 383, 60, 62);
 
     for (size_t i = 0; i < kFunctionOrder.size(); ++i) {
         const FunctionButton* f = FindFunctionButton(kFunctionOrder[i]);
-        button(f->id, f->caption, 171 + 46 * static_cast<int>(i % 6), i < 6 ? 84 : 102, 42, 14);
+        button(f->id, tr(f->caption), 171 + 46 * static_cast<int>(i % 6), i < 6 ? 84 : 102, 42, 14);
     }
 
-    AddGroup("Command List", 163, 130, 292, 270);
+    AddGroup(tr("Command List"), 163, 130, 292, 270);
     m_pListModel = new CommandListModel(this);
     m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 250);
     m_listCommands->setModel(m_pListModel);
@@ -267,9 +266,9 @@ QWidget* COrvaneDlg::GetDlgItem(int id) const {
     return it != m_controls.end() ? it->second : nullptr;
 }
 
-void COrvaneDlg::SetDlgItemText(int id, const char* text) {
+void COrvaneDlg::SetDlgItemText(int id, const QString& text) {
     if (auto* b = qobject_cast<QPushButton*>(GetDlgItem(id))) {
-        b->setText(QString::fromLatin1(text));
+        b->setText(text);
     }
 }
 

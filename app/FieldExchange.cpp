@@ -21,11 +21,11 @@ constexpr int kReportRetryMs = 100;
 const char* MarkName(HexTokenMark::Kind kind) {
     switch (kind) {
         case HexTokenMark::NotHex:
-            return "not hex";
+            return QT_TRANSLATE_NOOP("COrvaneDlg", "not hex");
         case HexTokenMark::TooLong:
-            return "too long";
+            return QT_TRANSLATE_NOOP("COrvaneDlg", "too long");
         default:
-            return "ignored";
+            return QT_TRANSLATE_NOOP("COrvaneDlg", "ignored");
     }
 }
 
@@ -48,7 +48,7 @@ bool COrvaneDlg::ExchangeUnsigned(NumericField& field) {
         return true;
     }
     field.reported = true;
-    m_prompter->Message(NumberField::InvalidMessage(field.name), kMessageCaption,
+    m_prompter->Message(NumberField::InvalidMessage(tr(field.name).toStdString()), kMessageCaption,
                         PromptIcon::Warning);
     field.edit->setFocus();
     field.edit->selectAll();
@@ -90,7 +90,7 @@ void COrvaneDlg::UpdateHexPreview() {
         marks << QStringLiteral("%1 %2").arg(
             QString::fromUtf8(
                 text.mid(static_cast<qsizetype>(mark.offset), static_cast<qsizetype>(mark.length))),
-            QString::fromLatin1(MarkName(mark.kind)));
+            tr(MarkName(mark.kind)));
     }
     const QString all = marks.join(QStringLiteral(", "));
     m_lblHexMarks->setToolTip(all);

@@ -1,6 +1,7 @@
 // Saving and loading the command list file.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <cerrno>
@@ -11,17 +12,18 @@
 #include "commandlist/CommandListFile.h"
 #include "commandlist/CommandListStore.h"
 #include "console/CommandListModel.h"
+#include "console/Texts.h"
 #include "stream/CxIOFile.h"
 
 namespace {
 
-constexpr char kOpenFilter[] = "All File(*.cfg)";
 constexpr char kOpenDefaultName[] = "DomeConfig";
-constexpr char kLoadOverQuestion[] =
-    "The command list has rows that were not saved.\nLoad the file in their place?";
+constexpr char kLoadOverQuestion[] = QT_TRANSLATE_NOOP(
+    "COrvaneDlg", "The command list has rows that were not saved.\nLoad the file in their place?");
 
 QString Commands(size_t count) {
-    return count == 1 ? QStringLiteral("1 command") : QStringLiteral("%1 commands").arg(count);
+    return count == 1 ? QCoreApplication::translate("COrvaneDlg", "1 command")
+                      : QCoreApplication::translate("COrvaneDlg", "%1 commands").arg(count);
 }
 
 CommandListHeader HeaderFor(const PanelSelection& s) {
@@ -55,8 +57,8 @@ bool COrvaneDlg::HasUnsavedRows() {
     return m_pListModel->Unsaved();
 }
 
-bool COrvaneDlg::MayDropUnsavedRows(const char* question, const char* caption) {
-    return !HasUnsavedRows() || m_prompter->Ask(question, caption);
+bool COrvaneDlg::MayDropUnsavedRows(const char* question, const std::string& caption) {
+    return !HasUnsavedRows() || m_prompter->Ask(tr(question).toStdString(), caption);
 }
 
 // What happened stays readable; a long path gives way in its middle.
@@ -77,13 +79,15 @@ void COrvaneDlg::OnSave() {
     }
     // Without a chosen folder there is no path to write: writing anyway could
     // overwrite a file the operator meant to keep.
-    const std::optional<std::string> folder = m_prompter->ChooseFolder("Save");
+    const std::optional<std::string> folder = m_prompter->ChooseFolder(tr("Save").toStdString());
     if (!folder || !m_pTempFile) {
         return;
     }
     const std::string path = CommandListPath(*folder);
     if (CommandListFileExists(*folder) &&
-        !m_prompter->Ask(path + " already exists.\nDo you want to replace it?", kMessageCaption)) {
+        !m_prompter->Ask(
+            texts::Fill(tr("%1 already exists.\nDo you want to replace it?").toStdString(), {path}),
+            kMessageCaption)) {
         return;
     }
     CommandListHeader header = HeaderFor(ReadSelections());
@@ -100,13 +104,14 @@ void COrvaneDlg::OnSave() {
     }
     if (!result) {
         ShowFileStatus(QString(), QString());
-        m_prompter->Message("The command list was not saved.\n" + result.Message(), kMessageCaption,
-                            PromptIcon::Warning);
+        m_prompter->Message(texts::Fill(tr("The command list was not saved.\n%1").toStdString(),
+                                        {result.Message()}),
+                            kMessageCaption, PromptIcon::Warning);
         return;
     }
     m_pListModel->MarkSaved();
     m_strConfigPath = QFile::decodeName(QByteArray::fromStdString(path));
-    ShowFileStatus(QStringLiteral("Saved %1 to").arg(Commands(records.size())), m_strConfigPath);
+    ShowFileStatus(tr("Saved %1 to").arg(Commands(records.size())), m_strConfigPath);
     UpdateData(false);
 }
 
@@ -114,7 +119,8 @@ void COrvaneDlg::OnBrowse() {
     if (!m_pSerialPort || !m_pTempFile) {
         return;
     }
-    const std::optional<std::string> file = m_prompter->OpenFile(kOpenDefaultName, kOpenFilter);
+    const std::optional<std::string> file =
+        m_prompter->OpenFile(kOpenDefaultName, tr("All File(*.cfg)").toStdString());
     if (!file) {
         return;
     }
@@ -130,7 +136,8 @@ void COrvaneDlg::OnBrowse() {
         result = orvane::Result::Failed(*file, ENOMEM);
     }
     if (!result) {
-        m_prompter->Message("The command list was not loaded.\n" + result.Message(),
+        m_prompter->Message(texts::Fill(tr("The command list was not loaded.\n%1").toStdString(),
+                                        {result.Message()}),
                             kMessageCaption, PromptIcon::Warning);
         return;
     }
@@ -156,19 +163,18 @@ void COrvaneDlg::OnBrowse() {
     if (load.missing > 0) {
         // A file cut short loads what it holds, and says so.
         const QString what =
-            QStringLiteral("Loaded %1 of the %2 commands the file promises; the file is cut short.")
+            tr("Loaded %1 of the %2 commands the file promises; the file is cut short.")
                 .arg(load.loaded)
                 .arg(load.loaded + load.leftOut + load.missing);
         ShowFileStatus(what, QString());
         m_prompter->Message((what + QStringLiteral("\n") + m_strConfigPath).toStdString(),
                             kMessageCaption, PromptIcon::Warning);
     } else {
-        ShowFileStatus(QStringLiteral("Loaded %1 from").arg(Commands(records.size())),
-                       m_strConfigPath);
+        ShowFileStatus(tr("Loaded %1 from").arg(Commands(records.size())), m_strConfigPath);
     }
     if (load.leftOut > 0) {
-        m_prompter->Message(QStringLiteral("Loaded the first %1 rows; the list holds no more, "
-                                           "so %2 rows of the file were left out.")
+        m_prompter->Message(tr("Loaded the first %1 rows; the list holds no more, "
+                               "so %2 rows of the file were left out.")
                                 .arg(load.loaded)
                                 .arg(load.leftOut)
                                 .toStdString(),

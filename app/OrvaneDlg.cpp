@@ -29,12 +29,13 @@
 
 namespace {
 
-constexpr char kBanner[] = "PTZ Bench";
+constexpr char kBanner[] = QT_TRANSLATE_NOOP("COrvaneDlg", "PTZ Bench");
 constexpr char kBuildDate[] = __DATE__;
 constexpr int kMaxCaption = 255;
+// Chinese in every language, as the About box is.
 constexpr char kAboutEntry[] = "关于 Orvane(&A)...";
-constexpr char kUnsavedQuestion[] =
-    "The command list has rows that were not saved.\nClose anyway and lose them?";
+constexpr char kUnsavedQuestion[] = QT_TRANSLATE_NOOP(
+    "COrvaneDlg", "The command list has rows that were not saved.\nClose anyway and lose them?");
 
 }  // namespace
 
@@ -116,8 +117,8 @@ bool COrvaneDlg::Allowed(CreationStep step) const {
 // removes what was made before it. Without the semaphore or the log thread
 // the dialog still works, it only lists no held-button commands.
 bool COrvaneDlg::CreateWorkingObjects() {
-    auto fail = [this](const char* message) {
-        m_prompter->Message(message, kWarningCaption, PromptIcon::None);
+    auto fail = [this](const QString& message) {
+        m_prompter->Message(message.toStdString(), kWarningCaption, PromptIcon::None);
         DestroyWorkingObjects();
         return false;
     };
@@ -128,21 +129,21 @@ bool COrvaneDlg::CreateWorkingObjects() {
         m_pSerialPort.reset(new (std::nothrow) CSerialPort());
     }
     if (!m_pSerialPort) {
-        return fail("Create SerialPort Object Failed!");
+        return fail(tr("Create SerialPort Object Failed!"));
     }
 
     const PanelSelection selection = ReadSelections();
     SetDriver(CreatePtzDriver(selection.model, selection.address));
     if (!m_pPtz && (selection.model == kModelPelcoD || selection.model == kModelPelcoP)) {
-        return fail(selection.model == kModelPelcoD ? "Create Pelco-D Object Failed!"
-                                                    : "Create Pelco-P Object Failed!");
+        return fail(selection.model == kModelPelcoD ? tr("Create Pelco-D Object Failed!")
+                                                    : tr("Create Pelco-P Object Failed!"));
     }
 
     if (Allowed(CreationStep::TempFile)) {
         m_pTempFile.reset(new (std::nothrow) CxIOFile());
     }
     if (!m_pTempFile) {
-        return fail("Create Temp File Object Failed!");
+        return fail(tr("Create Temp File Object Failed!"));
     }
 
     m_nTempBufferSize = kTempBufferSize;
@@ -150,14 +151,14 @@ bool COrvaneDlg::CreateWorkingObjects() {
         m_pTempBuffer.reset(new (std::nothrow) uint8_t[m_nTempBufferSize]);
     }
     if (!m_pTempBuffer) {
-        return fail("Create Temp Buffer Object Failed!");
+        return fail(tr("Create Temp Buffer Object Failed!"));
     }
 
     if (Allowed(CreationStep::MemFile)) {
         m_pMemFile.reset(new (std::nothrow) CxMemFile(m_pTempBuffer.get(), m_nTempBufferSize));
     }
     if (!m_pMemFile) {
-        return fail("Create Temp Memfile Object Failed!");
+        return fail(tr("Create Temp Memfile Object Failed!"));
     }
 
     m_bLogRun = 0;
@@ -180,7 +181,7 @@ void COrvaneDlg::AppendTitle(const char* text) {
     }
     const QString caption = windowTitle().left(kMaxCaption);
     setWindowTitle(QStringLiteral("%1 %2 %3")
-                       .arg(caption, QString::fromLatin1(text), QString::fromLatin1(kBuildDate))
+                       .arg(caption, tr(text), QString::fromLatin1(kBuildDate))
                        .left(kMaxCaption));
 }
 

@@ -136,17 +136,17 @@ private:
     void BuildTemplate();
     template <typename Widget>
     Widget* AddControl(int id, Widget* widget, int x, int y, int width, int height);
-    QLabel* AddStatic(const char* text, int x, int y, int width, int height);
-    void AddGroup(const char* caption, int x, int y, int width, int height);
+    QLabel* AddStatic(const QString& text, int x, int y, int width, int height);
+    void AddGroup(const QString& caption, int x, int y, int width, int height);
     void ConnectHandlers();
     void AssignHoldButtonCodes();
-    void SetDlgItemText(int id, const char* text);
+    void SetDlgItemText(int id, const QString& text);
     bool DoDataExchange(bool saveAndValidate);
     struct NumericField {
         QLineEdit* edit;
         uint32_t* member;
-        const char* name;
-        bool reported;  // since its last edit
+        const char* name;  // English, as marked for translation
+        bool reported;     // since its last edit
     };
     NumericField& Numeric(QLineEdit* edit);
     bool ExchangeUnsigned(NumericField& field);
@@ -159,6 +159,7 @@ private:
     void OnInitDialog();
     void InitDialogState();
     bool CreateWorkingObjects();
+    // Appends the translation of `text` and the build date.
     void AppendTitle(const char* text);
     void ReleaseObjects();
     void DestroyWorkingObjects();
@@ -201,7 +202,8 @@ private:
     // Rows listed since the last save or load, which closing would lose.
     bool HasUnsavedRows();
     // True when there are no unsaved rows or the operator agrees to lose them.
-    bool MayDropUnsavedRows(const char* question, const char* caption);
+    // `question` is English, marked for translation.
+    bool MayDropUnsavedRows(const char* question, const std::string& caption);
     void ShowFileStatus(const QString& what, const QString& path);
 
     // Replay and where the list view looks (ReplayPanel.cpp).

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "commandlist/SelectionTables.h"
+#include "console/Texts.h"
 #include "platform/PortBindings.h"
 #include "platform/PortMap.h"
 
@@ -63,20 +64,22 @@ std::string ComPortLabel(unsigned portNumber, const std::vector<SerialDeviceInfo
     const PortBinding binding = ReadPortBinding(portNumber);
     if (binding.linked) {
         if (binding.StaleDomeLink()) {
-            return com + "stale link of a stopped virtual dome";
+            return com + texts::translate("PortDiscovery", "stale link of a stopped virtual dome");
         }
         if (binding.domePid != 0) {
-            return com + "virtual dome on " + binding.target;
+            return com + texts::Fill(texts::translate("PortDiscovery", "virtual dome on %1"),
+                                     {binding.target});
         }
         if (!binding.targetExists) {
-            return com + "nothing at " + binding.target;
+            return com + texts::Fill(texts::translate("PortDiscovery", "nothing at %1"),
+                                     {binding.target});
         }
         return com + Describe(binding.link, binding.target, devices);
     }
     const std::string fallback = ResolveComPort(portNumber);
     std::error_code ec;
     if (fallback.empty() || !fs::exists(fallback, ec)) {
-        return com + "not mapped";
+        return com + texts::translate("PortDiscovery", "not mapped");
     }
     return com + Describe(fallback, fallback, devices);
 }

@@ -16,12 +16,9 @@
 
 namespace {
 
-constexpr char kIntro[] =
-    "Serial devices on this computer. Select one and bind it to a COM port: the port map then "
-    "leads that COM port to the device, by its /dev/serial/by-id/ name when it has one, which "
-    "stays the same when the adapter is plugged in again. A binding is used from the next Open.";
-constexpr char kNoDevices[] =
-    "No serial devices found. Plug the adapter in; this list is read again every few seconds.";
+constexpr char kNoDevices[] = QT_TRANSLATE_NOOP(
+    "CPortsDlg",
+    "No serial devices found. Plug the adapter in; this list is read again every few seconds.");
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -40,14 +37,18 @@ QString Ids(const SerialDeviceInfo& d) {
 
 CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     : QDialog(parent), m_discovery(discovery) {
-    setWindowTitle(QStringLiteral("Serial Ports"));
-    auto* intro = new QLabel(QString::fromLatin1(kIntro), this);
+    setWindowTitle(tr("Serial Ports"));
+    auto* intro = new QLabel(
+        tr("Serial devices on this computer. Select one and bind it to a COM port: the port map "
+           "then leads that COM port to the device, by its /dev/serial/by-id/ name when it has "
+           "one, which stays the same when the adapter is plugged in again. A binding is used "
+           "from the next Open."),
+        this);
     intro->setWordWrap(true);
 
     m_table = new QTableWidget(0, ColCount, this);
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Device"), QStringLiteral("Description"),
-                                        QStringLiteral("Manufacturer"), QStringLiteral("Serial"),
-                                        QStringLiteral("VID:PID"), QStringLiteral("Bound to")});
+    m_table->setHorizontalHeaderLabels({tr("Device"), tr("Description"), tr("Manufacturer"),
+                                        tr("Serial"), tr("VID:PID"), tr("Bound to")});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -60,13 +61,13 @@ CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     for (unsigned port : kPortNumbers) {
         m_com->addItem(QStringLiteral("COM%1").arg(port));
     }
-    m_bind = new QPushButton(QStringLiteral("Bind"), this);
-    m_unbind = new QPushButton(QStringLiteral("Remove binding"), this);
+    m_bind = new QPushButton(tr("Bind"), this);
+    m_unbind = new QPushButton(tr("Remove binding"), this);
     for (QPushButton* b : {m_bind, m_unbind}) {
         b->setAutoDefault(false);
     }
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("COM port:"), this));
+    row->addWidget(new QLabel(tr("COM port:"), this));
     row->addWidget(m_com, 1);
     row->addWidget(m_bind);
     row->addWidget(m_unbind);
@@ -146,8 +147,8 @@ void CPortsDlg::FillTable() {
         }
     }
     if (m_devices.empty()) {
-        m_status->setText(QString::fromLatin1(kNoDevices));
-    } else if (m_status->text() == QString::fromLatin1(kNoDevices)) {
+        m_status->setText(tr(kNoDevices));
+    } else if (m_status->text() == tr(kNoDevices)) {
         m_status->clear();
     }
 }
@@ -183,10 +184,9 @@ void CPortsDlg::OnBind() {
     const std::string path = BindingPathFor(m_devices[static_cast<size_t>(row)]);
     const orvane::Result bound = BindPort(port, path);
     if (bound) {
-        m_status->setText(QStringLiteral("COM%1 now leads to %2.").arg(port).arg(Text(path)));
+        m_status->setText(tr("COM%1 now leads to %2.").arg(port).arg(Text(path)));
     } else {
-        m_status->setText(
-            QStringLiteral("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
+        m_status->setText(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
     }
     Refresh();
     emit BindingsChanged();
@@ -199,11 +199,10 @@ void CPortsDlg::OnUnbind() {
     }
     const orvane::Result unbound = UnbindPort(port);
     if (unbound) {
-        m_status->setText(QStringLiteral("COM%1's binding is removed.").arg(port));
+        m_status->setText(tr("COM%1's binding is removed.").arg(port));
     } else {
-        m_status->setText(QStringLiteral("COM%1's binding was not removed: %2.")
-                              .arg(port)
-                              .arg(Text(unbound.Message())));
+        m_status->setText(
+            tr("COM%1's binding was not removed: %2.").arg(port).arg(Text(unbound.Message())));
     }
     Refresh();
     emit BindingsChanged();

@@ -23,9 +23,7 @@
 
 namespace {
 
-constexpr char kCmdIntervalField[] = "Cmd Interval Time";
-constexpr char kStopNow[] = "Stop now";
-constexpr char kEmptyList[] = "The command list is empty: there is nothing to replay.";
+constexpr char kCmdIntervalField[] = QT_TRANSLATE_NOOP("COrvaneDlg", "Cmd Interval Time");
 
 }  // namespace
 
@@ -79,8 +77,8 @@ bool COrvaneDlg::ReadCmdInterval() {
     if (NumberField::Parse(text.toStdString()).state == NumberField::Valid) {
         return true;
     }
-    m_prompter->Message(NumberField::InvalidMessage(kCmdIntervalField), kMessageCaption,
-                        PromptIcon::Warning);
+    m_prompter->Message(NumberField::InvalidMessage(tr(kCmdIntervalField).toStdString()),
+                        kMessageCaption, PromptIcon::Warning);
     m_editCmdInterval->setFocus();
     m_editCmdInterval->selectAll();
     return false;
@@ -98,8 +96,8 @@ void COrvaneDlg::OnAutoStart() {
         // to stop at once, so a long pass never has to be waited out.
         m_replay->RequestStop();
         m_bAutoRun = kReplayStopping;
-        SetDlgItemText(IDC_BTN_AUTOSTART, kStopNow);
-        m_labelReplayPass->setText(QStringLiteral("Stopping... (pass %1 goes out whole)")
+        SetDlgItemText(IDC_BTN_AUTOSTART, tr("Stop now"));
+        m_labelReplayPass->setText(tr("Stopping... (pass %1 goes out whole)")
                                        .arg(std::max<uint32_t>(m_replay->Pass(), 1)));
         return;
     }
@@ -113,12 +111,14 @@ void COrvaneDlg::OnAutoStart() {
     }
     TakeLoggedRows();
     if (m_pListModel->Count() == 0) {
-        m_prompter->Message(kEmptyList, kMessageCaption, PromptIcon::Information);
+        m_prompter->Message(
+            tr("The command list is empty: there is nothing to replay.").toStdString(),
+            kMessageCaption, PromptIcon::Information);
         return;
     }
     CollectRowRecords(m_replayRecords);
     if (!FitReplayBuffer(m_replayRecords.size())) {
-        m_prompter->Message(QStringLiteral("There is not enough memory to replay %1 commands.")
+        m_prompter->Message(tr("There is not enough memory to replay %1 commands.")
                                 .arg(m_replayRecords.size())
                                 .toStdString(),
                             kMessageCaption, PromptIcon::Warning);
@@ -145,7 +145,7 @@ void COrvaneDlg::OnAutoStart() {
     }
     m_bAutoRun = 1;
     m_dwLastCmdTick = 0;
-    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Stop");
+    SetDlgItemText(IDC_BTN_AUTOSTART, tr("Auto Stop"));
     EnableControls(kReplayGroup, false);
 }
 
@@ -163,7 +163,7 @@ void COrvaneDlg::ShowReplayPosition() {
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_listCommands->scrollTo(index);
     if (m_bAutoRun != kReplayStopping) {
-        m_labelReplayPass->setText(QStringLiteral("Pass %1").arg(pass));
+        m_labelReplayPass->setText(tr("Pass %1").arg(pass));
     }
 }
 
@@ -182,7 +182,7 @@ void COrvaneDlg::EndReplayDisplay() {
         return;
     }
     m_bAutoRun = 0;
-    SetDlgItemText(IDC_BTN_AUTOSTART, "Auto Start");
+    SetDlgItemText(IDC_BTN_AUTOSTART, tr("Auto Start"));
     GetDlgItem(IDC_BTN_AUTOSTART)->setEnabled(true);
     EnableControls(kReplayGroup, true);
     m_labelReplayPass->clear();

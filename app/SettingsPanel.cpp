@@ -2,6 +2,7 @@
 // and the control rate; the ports dialog and a line lost under an open port.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <new>
 
@@ -20,25 +21,33 @@
 
 namespace {
 
-constexpr char kOpenFailed[] = "Serial Port Open Failed!";
-constexpr char kNoSelection[] = "Choose a COM port and every line setting first.";
-constexpr char kLineLost[] =
+constexpr char kOpenFailed[] = QT_TRANSLATE_NOOP("COrvaneDlg", "Serial Port Open Failed!");
+constexpr char kNoSelection[] =
+    QT_TRANSLATE_NOOP("COrvaneDlg", "Choose a COM port and every line setting first.");
+constexpr char kLineLost[] = QT_TRANSLATE_NOOP(
+    "COrvaneDlg",
     "Serial Line Lost!\n\nThe serial device went away (unplugged, switched off or its "
-    "program ended), so the port is closed. Plug it back in and press Open.";
-constexpr char kLineStalled[] =
+    "program ended), so the port is closed. Plug it back in and press Open.");
+constexpr char kLineStalled[] = QT_TRANSLATE_NOOP(
+    "COrvaneDlg",
     "Serial Line Lost!\n\nThe serial line took no byte for a second (the device or the "
     "program at the other end stopped reading), so the port is closed. Check the device "
-    "and press Open.";
+    "and press Open.");
 
 std::string LineLostMessage(const LineLoss& loss) {
-    std::string text = loss.kind == LineLossKind::Stalled ? kLineStalled : kLineLost;
+    QString text = QCoreApplication::translate(
+        "COrvaneDlg", loss.kind == LineLossKind::Stalled ? kLineStalled : kLineLost);
     if (loss.framesNotWritten == 1) {
-        text += "\n\nThe last command listed did not go out.";
+        text +=
+            QStringLiteral("\n\n") +
+            QCoreApplication::translate("COrvaneDlg", "The last command listed did not go out.");
     } else if (loss.framesNotWritten > 1) {
-        text += "\n\nThe last " + std::to_string(loss.framesNotWritten) +
-                " commands listed did not go out.";
+        text +=
+            QStringLiteral("\n\n") +
+            QCoreApplication::translate("COrvaneDlg", "The last %1 commands listed did not go out.")
+                .arg(loss.framesNotWritten);
     }
-    return text;
+    return text.toStdString();
 }
 
 void IgnoreReceived(uint8_t*, uint32_t) {}
@@ -165,7 +174,7 @@ void COrvaneDlg::ReopenPort() {
     m_pSerialPort->CloseComm();
     m_bPortOpen = OpenSelectedPort() ? 1 : 0;
     EnableControls(kPortGroup, m_bPortOpen != 0);
-    SetDlgItemText(IDC_BTN_OPENPORT, m_bPortOpen ? "Close" : "Open");
+    SetDlgItemText(IDC_BTN_OPENPORT, m_bPortOpen ? tr("Close") : tr("Open"));
 }
 
 void COrvaneDlg::OnOpenPort() {
@@ -182,23 +191,26 @@ void COrvaneDlg::OnOpenPort() {
         m_pSerialPort->CloseComm();
         m_bPortOpen = 0;
         EnableControls(kPortGroup, false);
-        SetDlgItemText(IDC_BTN_OPENPORT, "Open");
-        m_prompter->Message("Serial Port Close Success!", kMessageCaption, PromptIcon::Information);
+        SetDlgItemText(IDC_BTN_OPENPORT, tr("Open"));
+        m_prompter->Message(tr("Serial Port Close Success!").toStdString(), kMessageCaption,
+                            PromptIcon::Information);
         return;
     }
     // A missing selection is refused like a port that cannot be opened.
     if (!OpenSelectedPort()) {
         const bool chosen = PortSettingsFor(ReadSelections().port).has_value();
-        const std::string why = chosen ? m_pSerialPort->LastOpenResult().text : kNoSelection;
-        m_prompter->Message(std::string(kOpenFailed) + "\n\n" + why, kMessageCaption,
+        const std::string why =
+            chosen ? m_pSerialPort->LastOpenResult().text : tr(kNoSelection).toStdString();
+        m_prompter->Message(tr(kOpenFailed).toStdString() + "\n\n" + why, kMessageCaption,
                             PromptIcon::Information);
         RefreshComLabels();
         return;
     }
     m_bPortOpen = 1;
     EnableControls(kPortGroup, true);
-    SetDlgItemText(IDC_BTN_OPENPORT, "Close");
-    m_prompter->Message("Serial Port Open Success!", kMessageCaption, PromptIcon::Information);
+    SetDlgItemText(IDC_BTN_OPENPORT, tr("Close"));
+    m_prompter->Message(tr("Serial Port Open Success!").toStdString(), kMessageCaption,
+                        PromptIcon::Information);
 }
 
 void COrvaneDlg::OnSelchangePtzAddress() {
@@ -284,7 +296,7 @@ void COrvaneDlg::OnLineLost() {
     m_pSerialPort->CloseComm();
     m_bPortOpen = 0;
     EnableControls(kPortGroup, false);
-    SetDlgItemText(IDC_BTN_OPENPORT, "Open");
+    SetDlgItemText(IDC_BTN_OPENPORT, tr("Open"));
     RefreshComLabels();
     m_prompter->Message(LineLostMessage(m_pSerialPort->LastLineLoss()), kMessageCaption,
                         PromptIcon::Warning);

@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QLocale>
 
 #include "app/OrvaneApp.h"
+#include "app/Translations.h"
 #include "stream/FileSystem.h"
 
 int main(int argc, char* argv[]) {
@@ -10,6 +12,8 @@ int main(int argc, char* argv[]) {
 #ifdef ORVANE_DESKTOP_ID
     QApplication::setDesktopFileName(QStringLiteral(ORVANE_DESKTOP_ID));
 #endif
+    // LANGUAGE, LC_ALL, LC_MESSAGES and LANG choose, as for other programs.
+    InstallTranslations(QLocale().uiLanguages());
     COrvaneApp app;
     return app.InitInstance() ? QApplication::exec() : 0;
 }

@@ -9,10 +9,10 @@
 
 namespace {
 
-const char* const kHeaders[CommandListModel::ColumnCount] = {"ID", "Message", "Message Size",
-                                                             "Time Interval(sec)"};
-// The interval header keeps the name files and people know it by.
-constexpr char kIntervalTip[] = "Milliseconds since the previous command";
+const char* const kHeaders[CommandListModel::ColumnCount] = {
+    QT_TRANSLATE_NOOP("CommandListModel", "ID"), QT_TRANSLATE_NOOP("CommandListModel", "Message"),
+    QT_TRANSLATE_NOOP("CommandListModel", "Message Size"),
+    QT_TRANSLATE_NOOP("CommandListModel", "Time Interval(sec)")};
 
 }  // namespace
 
@@ -44,10 +44,11 @@ QVariant CommandListModel::headerData(int section, Qt::Orientation orientation, 
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromLatin1(kHeaders[section]);
+        return tr(kHeaders[section]);
     }
+    // The interval header keeps the name files and people know it by.
     if (role == Qt::ToolTipRole && section == ColumnInterval) {
-        return QString::fromLatin1(kIntervalTip);
+        return tr("Milliseconds since the previous command");
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

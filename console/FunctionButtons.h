@@ -9,11 +9,11 @@ class PtzBase;
 // with a fixed operation; its number is either fixed or the Preset ID
 // selection.
 struct FunctionButton {
-    int id;  // control id
-    const char* caption;
-    int op;            // PresetAction operation; -1: the button sends nothing
-    int fixedPreset;   // -1: the Preset ID selection gives the number
-    bool readsFields;  // the handler runs the field-to-member transfer first
+    int id;               // control id
+    const char* caption;  // English; the dialog shows its translation
+    int op;               // PresetAction operation; -1: the button sends nothing
+    int fixedPreset;      // -1: the Preset ID selection gives the number
+    bool readsFields;     // the handler runs the field-to-member transfer first
 };
 
 extern const std::array<FunctionButton, 12> kFunctionButtons;

@@ -9,9 +9,13 @@
 #include "commandlist/CommandRecord.h"
 #include "commandlist/CommandRow.h"
 #include "commandlist/HexText.h"
+#include "console/Texts.h"
 #include "ptz/PtzBase.h"
 
 namespace {
+
+using texts::Fill;
+using texts::translate;
 
 constexpr std::size_t kManualTokens = 4;
 constexpr std::size_t kByteDigits = 2;
@@ -120,8 +124,9 @@ std::string Quoted(std::string_view token) {
 }
 
 // "\"a\" is not hex", "\"a\", \"b\" and 2 more are ignored"; empty for none.
+// `one` and `many` say it of one token and of several.
 std::string Reason(std::string_view text, const std::vector<HexTokenMark>& marks,
-                   HexTokenMark::Kind kind, const char* what) {
+                   HexTokenMark::Kind kind, const std::string& one, const std::string& many) {
     std::vector<std::string> names;
     std::size_t count = 0;
     for (const HexTokenMark& mark : marks) {
@@ -133,29 +138,41 @@ std::string Reason(std::string_view text, const std::vector<HexTokenMark>& marks
         return {};
     }
     if (count > names.size()) {
-        names.push_back(std::to_string(count - names.size()) + " more");
+        names.push_back(
+            Fill(translate("ManualCommand", "%1 more"), {std::to_string(count - names.size())}));
     }
     std::string reason = names.front();
     for (std::size_t i = 1; i < names.size(); ++i) {
-        reason += (i + 1 == names.size() ? " and " : ", ") + names[i];
+        const std::string join = i + 1 == names.size() ? translate("ManualCommand", "%1 and %2")
+                                                       : translate("ManualCommand", "%1, %2");
+        reason = Fill(join, {reason, names[i]});
     }
-    return reason + (count == 1 ? " is " : " are ") + what;
+    return Fill(count == 1 ? one : many, {reason});
 }
 
 std::string MarksRefusal(std::string_view text, const std::vector<HexTokenMark>& marks) {
     std::string reasons;
     for (const std::string& reason :
-         {Reason(text, marks, HexTokenMark::NotHex, "not hex"),
-          Reason(text, marks, HexTokenMark::TooLong, "too long for one byte"),
-          Reason(text, marks, HexTokenMark::Ignored, "ignored")}) {
+         {Reason(text, marks, HexTokenMark::NotHex, translate("ManualCommand", "%1 is not hex"),
+                 translate("ManualCommand", "%1 are not hex")),
+          Reason(text, marks, HexTokenMark::TooLong,
+                 translate("ManualCommand", "%1 is too long for one byte"),
+                 translate("ManualCommand", "%1 are too long for one byte")),
+          Reason(text, marks, HexTokenMark::Ignored, translate("ManualCommand", "%1 is ignored"),
+                 translate("ManualCommand", "%1 are ignored"))}) {
         if (!reason.empty()) {
-            reasons += (reasons.empty() ? "" : "; ") + reason;
+            reasons = reasons.empty()
+                          ? reason
+                          : Fill(translate("ManualCommand", "%1; %2"), {reasons, reason});
         }
     }
-    std::string message = "Nothing was sent: " + reasons + ".";
+    std::string message = Fill(translate("ManualCommand", "Nothing was sent: %1."), {reasons});
     if (std::any_of(marks.begin(), marks.end(),
                     [](const HexTokenMark& m) { return m.kind == HexTokenMark::Ignored; })) {
-        message += " Send takes four command bytes, or one whole frame of the current protocol.";
+        message = Fill(translate("ManualCommand",
+                                 "%1 Send takes four command bytes, or one whole frame of the "
+                                 "current protocol."),
+                       {message});
     }
     return message;
 }
@@ -169,26 +186,29 @@ ManualPreview PreviewManualCommand(std::string_view text, const PtzBase* driver)
     if (check && typed->back() == *check) {
         preview.action = ManualPreview::WholeFrame;
         preview.frame = *typed;
-        preview.line = "Whole frame: " + FrameText(preview.frame);
+        preview.line =
+            Fill(translate("ManualCommand", "Whole frame: %1"), {FrameText(preview.frame)});
         return preview;
     }
     // The note under the field is narrow: the message says it in full.
     if (check) {
         preview.action = ManualPreview::Refused;
-        preview.line = "Frame: none (check byte " + FrameText({*check}) + ", not " +
-                       FrameText({typed->back()}) + ")";
-        preview.refusal = "Nothing was sent: the check byte is " + ByteText(typed->back()) +
-                          "; this frame needs " + ByteText(*check) + ".";
+        preview.line = Fill(translate("ManualCommand", "Frame: none (check byte %1, not %2)"),
+                            {FrameText({*check}), FrameText({typed->back()})});
+        preview.refusal =
+            Fill(translate("ManualCommand",
+                           "Nothing was sent: the check byte is %1; this frame needs %2."),
+                 {ByteText(typed->back()), ByteText(*check)});
         return preview;
     }
     preview.marks = MarkTokens(text);
     if (driver == nullptr) {
-        preview.line = "Frame: none (no PTZ driver)";
+        preview.line = translate("ManualCommand", "Frame: none (no PTZ driver)");
         return preview;
     }
     if (!preview.marks.empty()) {
         preview.action = ManualPreview::Refused;
-        preview.line = "Frame: none (fix the tokens in red)";
+        preview.line = translate("ManualCommand", "Frame: none (fix the tokens in red)");
         preview.refusal = MarksRefusal(text, preview.marks);
         return preview;
     }
@@ -196,6 +216,6 @@ ManualPreview PreviewManualCommand(std::string_view text, const PtzBase* driver)
     preview.bytes = ManualCommandBytes(text);
     const std::array<uint8_t, 4>& b = preview.bytes;
     preview.frame = driver->ManualFrame(b[0], b[1], b[2], b[3]);
-    preview.line = "Frame: " + FrameText(preview.frame);
+    preview.line = Fill(translate("ManualCommand", "Frame: %1"), {FrameText(preview.frame)});
     return preview;
 }

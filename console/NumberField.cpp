@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "console/Texts.h"
+
 NumberField NumberField::Parse(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\n\v\f\r";
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -23,5 +25,7 @@ NumberField NumberField::Parse(std::string_view text) {
 }
 
 std::string NumberField::InvalidMessage(std::string_view field) {
-    return std::string(field) + ": please enter a whole number from 0 to 4294967295.";
+    return texts::Fill(
+        texts::translate("NumberField", "%1: please enter a whole number from 0 to 4294967295."),
+        {field});
 }

@@ -16,6 +16,6 @@ struct NumberField {
     uint32_t value;  // 0 unless Valid
 
     static NumberField Parse(std::string_view text);
-    // The warning for an Invalid value, naming its field.
+    // The warning for an Invalid value, naming its field (as the window shows it).
     static std::string InvalidMessage(std::string_view field);
 };

@@ -1,0 +1,588 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>COrvaneDlg</name>
+    <message>
+        <source>WARNING</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>The command list has rows that were not saved.
+Clear them anyway?</source>
+        <translation>命令列表中有未保存的行。
+仍然清空吗？</translation>
+    </message>
+    <message>
+        <source>LU</source>
+        <translation>左上</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>上</translation>
+    </message>
+    <message>
+        <source>RU</source>
+        <translation>右上</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>左</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>右</translation>
+    </message>
+    <message>
+        <source>LD</source>
+        <translation>左下</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>下</translation>
+    </message>
+    <message>
+        <source>RD</source>
+        <translation>右下</translation>
+    </message>
+    <message>
+        <source>TELE</source>
+        <translation>变倍+</translation>
+    </message>
+    <message>
+        <source>WIDE</source>
+        <translation>变倍-</translation>
+    </message>
+    <message>
+        <source>NEAR</source>
+        <translation>聚焦近</translation>
+    </message>
+    <message>
+        <source>FAR</source>
+        <translation>聚焦远</translation>
+    </message>
+    <message>
+        <source>OPEN</source>
+        <translation>光圈开</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>光圈关</translation>
+    </message>
+    <message>
+        <source>Configure COM</source>
+        <translation>串口配置</translation>
+    </message>
+    <message>
+        <source>COM</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>BaudRate</source>
+        <translation>波特率</translation>
+    </message>
+    <message>
+        <source>Data Bit</source>
+        <translation>数据位</translation>
+    </message>
+    <message>
+        <source>Stop Bit</source>
+        <translation>停止位</translation>
+    </message>
+    <message>
+        <source>Parity Bit</source>
+        <translation>校验位</translation>
+    </message>
+    <message>
+        <source>Ports...</source>
+        <translation>端口...</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>RS485 Configure</source>
+        <translation>RS485 配置</translation>
+    </message>
+    <message>
+        <source>PTZ Model</source>
+        <translation>云台协议</translation>
+    </message>
+    <message>
+        <source>PTZ Address</source>
+        <translation>云台地址</translation>
+    </message>
+    <message>
+        <source>Configuation File</source>
+        <translation>配置文件</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Command Edit(Hex)</source>
+        <translation>命令编辑(十六进制)</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>Auto Button</source>
+        <translation>自动运行</translation>
+    </message>
+    <message>
+        <source>Cmd Interval Time</source>
+        <translation>命令间隔</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>毫秒</translation>
+    </message>
+    <message>
+        <source>Auto Start</source>
+        <translation>自动开始</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清空</translation>
+    </message>
+    <message>
+        <source>KeyBoard</source>
+        <translation>控制键盘</translation>
+    </message>
+    <message>
+        <source>Ctrl Rate</source>
+        <translation>控制速度</translation>
+    </message>
+    <message>
+        <source>Speed of the direction buttons: 0-63 with Pelco-D, 0-64 with Pelco-P.
+A larger value goes out as the protocol&apos;s top speed.</source>
+        <translation>方向按钮的速度：Pelco-D 为 0-63，Pelco-P 为 0-64。
+更大的值按该协议的最高速度发出。</translation>
+    </message>
+    <message>
+        <source>Preset ID</source>
+        <translation>预置位号</translation>
+    </message>
+    <message>
+        <source>Command List</source>
+        <translation>命令列表</translation>
+    </message>
+    <message>
+        <source>not hex</source>
+        <translation>非十六进制</translation>
+    </message>
+    <message>
+        <source>too long</source>
+        <translation>过长</translation>
+    </message>
+    <message>
+        <source>ignored</source>
+        <translation>被忽略</translation>
+    </message>
+    <message>
+        <source>The command list has rows that were not saved.
+Load the file in their place?</source>
+        <translation>命令列表中有未保存的行。
+载入文件替换它们吗？</translation>
+    </message>
+    <message>
+        <source>1 command</source>
+        <translation>1 条命令</translation>
+    </message>
+    <message>
+        <source>%1 commands</source>
+        <translation>%1 条命令</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 已存在。
+要替换它吗？</translation>
+    </message>
+    <message>
+        <source>The command list was not saved.
+%1</source>
+        <translation>命令列表未保存。
+%1</translation>
+    </message>
+    <message>
+        <source>Saved %1 to</source>
+        <translation>已保存 %1 到</translation>
+    </message>
+    <message>
+        <source>All File(*.cfg)</source>
+        <translation>所有文件(*.cfg)</translation>
+    </message>
+    <message>
+        <source>The command list was not loaded.
+%1</source>
+        <translation>命令列表未载入。
+%1</translation>
+    </message>
+    <message>
+        <source>Loaded %1 of the %2 commands the file promises; the file is cut short.</source>
+        <translation>文件声明有 %2 条命令，只载入了 %1 条；文件已被截断。</translation>
+    </message>
+    <message>
+        <source>Loaded %1 from</source>
+        <translation>已载入 %1，来自</translation>
+    </message>
+    <message>
+        <source>Loaded the first %1 rows; the list holds no more, so %2 rows of the file were left out.</source>
+        <translation>只载入了前 %1 行；列表已满，文件中另有 %2 行未载入。</translation>
+    </message>
+    <message>
+        <source>PTZ Bench</source>
+        <translation>云台测试台</translation>
+    </message>
+    <message>
+        <source>The command list has rows that were not saved.
+Close anyway and lose them?</source>
+        <translation>命令列表中有未保存的行。
+仍然关闭并丢弃它们吗？</translation>
+    </message>
+    <message>
+        <source>Create SerialPort Object Failed!</source>
+        <translation>创建串口对象失败！</translation>
+    </message>
+    <message>
+        <source>Create Pelco-D Object Failed!</source>
+        <translation>创建 Pelco-D 对象失败！</translation>
+    </message>
+    <message>
+        <source>Create Pelco-P Object Failed!</source>
+        <translation>创建 Pelco-P 对象失败！</translation>
+    </message>
+    <message>
+        <source>Create Temp File Object Failed!</source>
+        <translation>创建临时文件对象失败！</translation>
+    </message>
+    <message>
+        <source>Create Temp Buffer Object Failed!</source>
+        <translation>创建临时缓冲区对象失败！</translation>
+    </message>
+    <message>
+        <source>Create Temp Memfile Object Failed!</source>
+        <translation>创建临时内存文件对象失败！</translation>
+    </message>
+    <message>
+        <source>Stop now</source>
+        <translation>立即停止</translation>
+    </message>
+    <message>
+        <source>Stopping... (pass %1 goes out whole)</source>
+        <translation>正在停止……（第 %1 遍将完整发出）</translation>
+    </message>
+    <message>
+        <source>The command list is empty: there is nothing to replay.</source>
+        <translation>命令列表为空：没有可回放的命令。</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to replay %1 commands.</source>
+        <translation>内存不足，无法回放 %1 条命令。</translation>
+    </message>
+    <message>
+        <source>Auto Stop</source>
+        <translation>自动停止</translation>
+    </message>
+    <message>
+        <source>Pass %1</source>
+        <translation>第 %1 遍</translation>
+    </message>
+    <message>
+        <source>Serial Port Open Failed!</source>
+        <translation>串口打开失败！</translation>
+    </message>
+    <message>
+        <source>Choose a COM port and every line setting first.</source>
+        <translation>请先选择串口及每一项线路设置。</translation>
+    </message>
+    <message>
+        <source>Serial Line Lost!
+
+The serial device went away (unplugged, switched off or its program ended), so the port is closed. Plug it back in and press Open.</source>
+        <translation>串口线路中断！
+
+串口设备已不在（被拔出、关闭或其程序已结束），因此串口已关闭。请重新插上设备，再点击“打开”。</translation>
+    </message>
+    <message>
+        <source>Serial Line Lost!
+
+The serial line took no byte for a second (the device or the program at the other end stopped reading), so the port is closed. Check the device and press Open.</source>
+        <translation>串口线路中断！
+
+串口线路在一秒内没有接收任何字节（另一端的设备或程序停止了读取），因此串口已关闭。请检查设备，再点击“打开”。</translation>
+    </message>
+    <message>
+        <source>The last command listed did not go out.</source>
+        <translation>列表中的最后一条命令没有发出。</translation>
+    </message>
+    <message>
+        <source>The last %1 commands listed did not go out.</source>
+        <translation>列表中的最后 %1 条命令没有发出。</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Serial Port Close Success!</source>
+        <translation>串口关闭成功！</translation>
+    </message>
+    <message>
+        <source>Serial Port Open Success!</source>
+        <translation>串口打开成功！</translation>
+    </message>
+    <message>
+        <source>PRESET</source>
+        <translation>设预置位</translation>
+    </message>
+    <message>
+        <source>CALL</source>
+        <translation>调预置位</translation>
+    </message>
+    <message>
+        <source>DELETE</source>
+        <translation>删预置位</translation>
+    </message>
+    <message>
+        <source>SETAUX</source>
+        <translation>开辅助</translation>
+    </message>
+    <message>
+        <source>CLRAUX</source>
+        <translation>关辅助</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>归位</translation>
+    </message>
+    <message>
+        <source>MENU</source>
+        <translation>菜单</translation>
+    </message>
+    <message>
+        <source>MEMORY</source>
+        <translation>记忆</translation>
+    </message>
+    <message>
+        <source>SCAN</source>
+        <translation>扫描</translation>
+    </message>
+    <message>
+        <source>TOUR</source>
+        <translation>巡航</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>SHOT</source>
+        <translation>抓拍</translation>
+    </message>
+</context>
+<context>
+    <name>CPortsDlg</name>
+    <message>
+        <source>No serial devices found. Plug the adapter in; this list is read again every few seconds.</source>
+        <translation>未找到串口设备。请插上适配器；此列表每隔几秒重新读取一次。</translation>
+    </message>
+    <message>
+        <source>Serial Ports</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Serial devices on this computer. Select one and bind it to a COM port: the port map then leads that COM port to the device, by its /dev/serial/by-id/ name when it has one, which stays the same when the adapter is plugged in again. A binding is used from the next Open.</source>
+        <translation>本机上的串口设备。选择一个设备并将它绑定到某个 COM 口：端口映射随后把该 COM 口指向这个设备，有 /dev/serial/by-id/ 名称时使用该名称，适配器重新插入后它保持不变。绑定从下一次“打开”起生效。</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>描述</translation>
+    </message>
+    <message>
+        <source>Manufacturer</source>
+        <translation>制造商</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>VID:PID</source>
+        <translation>VID:PID</translation>
+    </message>
+    <message>
+        <source>Bound to</source>
+        <translation>绑定到</translation>
+    </message>
+    <message>
+        <source>Bind</source>
+        <translation>绑定</translation>
+    </message>
+    <message>
+        <source>Remove binding</source>
+        <translation>解除绑定</translation>
+    </message>
+    <message>
+        <source>COM port:</source>
+        <translation>COM 口：</translation>
+    </message>
+    <message>
+        <source>COM%1 now leads to %2.</source>
+        <translation>COM%1 现在指向 %2。</translation>
+    </message>
+    <message>
+        <source>COM%1 was not bound: %2.</source>
+        <translation>COM%1 未能绑定：%2。</translation>
+    </message>
+    <message>
+        <source>COM%1&apos;s binding is removed.</source>
+        <translation>COM%1 的绑定已解除。</translation>
+    </message>
+    <message>
+        <source>COM%1&apos;s binding was not removed: %2.</source>
+        <translation>COM%1 的绑定未能解除：%2。</translation>
+    </message>
+</context>
+<context>
+    <name>CommandListModel</name>
+    <message>
+        <source>ID</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>报文</translation>
+    </message>
+    <message>
+        <source>Message Size</source>
+        <translation>报文长度</translation>
+    </message>
+    <message>
+        <source>Time Interval(sec)</source>
+        <translation>时间间隔(秒)</translation>
+    </message>
+    <message>
+        <source>Milliseconds since the previous command</source>
+        <translation>距上一条命令的毫秒数</translation>
+    </message>
+</context>
+<context>
+    <name>ManualCommand</name>
+    <message>
+        <source>%1 more</source>
+        <translation>另外 %1 个</translation>
+    </message>
+    <message>
+        <source>%1 and %2</source>
+        <translation>%1 和 %2</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1、%2</translation>
+    </message>
+    <message>
+        <source>%1 is not hex</source>
+        <translation>%1 不是十六进制数</translation>
+    </message>
+    <message>
+        <source>%1 are not hex</source>
+        <translation>%1 不是十六进制数</translation>
+    </message>
+    <message>
+        <source>%1 is too long for one byte</source>
+        <translation>%1 超出一个字节</translation>
+    </message>
+    <message>
+        <source>%1 are too long for one byte</source>
+        <translation>%1 超出一个字节</translation>
+    </message>
+    <message>
+        <source>%1 is ignored</source>
+        <translation>%1 被忽略</translation>
+    </message>
+    <message>
+        <source>%1 are ignored</source>
+        <translation>%1 被忽略</translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1；%2</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: %1.</source>
+        <translation>未发送任何内容：%1。</translation>
+    </message>
+    <message>
+        <source>%1 Send takes four command bytes, or one whole frame of the current protocol.</source>
+        <translation>%1“发送”只接受四个命令字节，或当前协议的一个完整帧。</translation>
+    </message>
+    <message>
+        <source>Whole frame: %1</source>
+        <translation>完整帧：%1</translation>
+    </message>
+    <message>
+        <source>Frame: none (check byte %1, not %2)</source>
+        <translation>帧：无（校验字节应为 %1，而非 %2）</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: the check byte is %1; this frame needs %2.</source>
+        <translation>未发送任何内容：校验字节为 %1，此帧需要 %2。</translation>
+    </message>
+    <message>
+        <source>Frame: none (no PTZ driver)</source>
+        <translation>帧：无（没有云台驱动）</translation>
+    </message>
+    <message>
+        <source>Frame: none (fix the tokens in red)</source>
+        <translation>帧：无（请修正红色标出的项）</translation>
+    </message>
+    <message>
+        <source>Frame: %1</source>
+        <translation>帧：%1</translation>
+    </message>
+</context>
+<context>
+    <name>NumberField</name>
+    <message>
+        <source>%1: please enter a whole number from 0 to 4294967295.</source>
+        <translation>%1：请输入 0 到 4294967295 之间的整数。</translation>
+    </message>
+</context>
+<context>
+    <name>PortDiscovery</name>
+    <message>
+        <source>stale link of a stopped virtual dome</source>
+        <translation>已停止的虚拟球机留下的失效链接</translation>
+    </message>
+    <message>
+        <source>virtual dome on %1</source>
+        <translation>%1 上的虚拟球机</translation>
+    </message>
+    <message>
+        <source>nothing at %1</source>
+        <translation>%1 处没有设备</translation>
+    </message>
+    <message>
+        <source>not mapped</source>
+        <translation>未映射</translation>
+    </message>
+</context>
+</TS>
