@@ -134,6 +134,7 @@ protected:
     std::atomic<bool> m_emptyBeforeRead{false};
     std::atomic<bool> m_hold{false};
     std::atomic<int> m_lostCalls{0};
+    std::atomic<int> m_writesAtFirstRead{-1};
     CSerialPort m_port;
     SerialPortProbe m_probe{m_port};
 };
@@ -203,6 +204,30 @@ TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentO
     EXPECT_EQ(loss.kind, LineLossKind::Gone);
     EXPECT_EQ(loss.framesNotWritten, 5u);
     EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 2; }));
+}
+
+// Input waiting and a frame queued when the monitor thread next looks: the
+// frame goes first, so a flood of input cannot hold back a stop.
+TEST_F(SerialPortTest, AQueuedFrameIsWrittenBeforeWaitingInputIsRead) {
+    OnStep([this](Step step) {
+        if (step == Step::WriteDone && Count(Step::WriteDone) == 1) {
+            WaitUntil([this] { return !m_hold.load(); }, 30s);
+            WaitUntil([this] { return m_probe.QueuedInput() >= kUp.size(); });
+        } else if (step == Step::Receive && m_writesAtFirstRead < 0) {
+            m_writesAtFirstRead = Count(Step::WriteDone);
+        }
+    });
+    m_hold = true;
+    ASSERT_EQ(Open(), 1);
+    ASSERT_EQ(Send(kUp), 1);
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) == 1; }));
+    ASSERT_TRUE(m_pty.WritePeer(kUp));
+    ASSERT_EQ(Send(Numbered(1)), 1);
+    m_hold = false;
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) == 2; }));
+    ASSERT_TRUE(m_pty.WritePeer(kUp));  // a read to record, if none came before
+    ASSERT_TRUE(WaitUntil([this] { return m_writesAtFirstRead >= 0; }));
+    EXPECT_EQ(m_writesAtFirstRead, 2) << "input was read before the queued frame went out";
 }
 
 TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
