@@ -3,11 +3,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 #include "commandlist/CommandListFile.h"
 #include "console/ControlIds.h"
 #include "console/NumberField.h"
+#include "ptz/PtzBase.h"
 #include "serial/SerialPort.h"
 #include "tests/app/DialogTestUtil.h"
 #include "tests/support/DialogHarness.h"
@@ -92,6 +95,74 @@ TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceWithAStopOnEverySettingsChan
     CSerialPort next;
     EXPECT_EQ(next.OpenComm([](uint8_t*, uint32_t) {}, 1, 9600, 'N', 8, 1), 1)
         << "the port is free for a new instance";
+}
+
+// Pauses end only when the test lets them, so a click lands while the replay
+// is known to be inside one.
+class GatedClock final : public ReplayClock {
+public:
+    TimePoint Now() override { return m_now; }
+    void WaitUntil(TimePoint deadline, std::stop_token abort) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const int pause = m_begun++;
+        m_changed.notify_all();
+        if (m_changed.wait(lock, abort, [&] { return pause < m_let; })) {
+            m_now = deadline;
+        }
+    }
+    // Waits until pause `n` (counted from 0 over every replay) has begun.
+    bool Begun(int n) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_begun > n; });
+    }
+    // Lets the pauses before pause `n` end.
+    void Let(int n) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_let = n;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable_any m_changed;
+    int m_begun = 0;
+    int m_let = 0;
+    TimePoint m_now{};
+};
+
+// Auto Stop lets the pass under way go out whole; Stop now ends it inside its
+// pause, and the replay's own driver, not the dialog's, sends the stop.
+TEST(Replay, AutoStopFinishesThePassAndStopNowEndsItAtOnceWithAStop) {
+    GatedClock clock;
+    DialogHarness h;
+    h.dlg().SetReplayClock(&clock);
+    ASSERT_TRUE(h.OpenPort());
+    Bytes pass;
+    for (uint8_t i = 0; i < 3; ++i) {
+        const Bytes row = {0xa0, 0x01, 0x00, 0x07, 0x00, i, 0xaf, 0x00};
+        h.dlg().AppendCommandItem(Record(row, 0));
+        pass.insert(pass.end(), row.begin(), row.end());
+    }
+    const auto ended = [&h] {
+        return h.Button(IDC_BTN_AUTOSTART)->text() == "Auto Start" &&
+               !h.probe().ReplayThreadRunning();
+    };
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    ASSERT_TRUE(clock.Begun(0));
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    clock.Let(3);
+    EXPECT_TRUE(h.WaitFor(ended));
+    EXPECT_EQ(h.pty().DrainPeer(), pass);
+
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    clock.Let(4);
+    ASSERT_TRUE(clock.Begun(4));
+    EXPECT_EQ(h.probe().Driver()->BufferLen(), 0u) << "the replay went out on the dialog's driver";
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    EXPECT_TRUE(ended());
+    EXPECT_EQ(h.pty().ReadPeer(8), Bytes(pass.begin(), pass.begin() + 8));
+    EXPECT_EQ(h.pty().DrainPeer(), (Bytes{0xa0, 0x01, 0x00, 0x00, 0x00, 0x00, 0xaf, 0x0e}));
 }
 
 // The replay stream is made as long as the list, past what the buffer of

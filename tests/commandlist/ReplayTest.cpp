@@ -117,4 +117,31 @@ TEST(Replay, FasterThanTheLineItWaitsForRoomAndLosesNothing) {
     EXPECT_TRUE(pty.DrainPeer().empty());
 }
 
+// One driver per thread: a replay on a driver of its own while another thread
+// presses buttons on the dialog's driver, both on one port. Under the thread
+// sanitizer, any state the two threads share is reported.
+TEST(Replay, RunsOnItsOwnDriverWhileAnotherThreadPressesOnTheSamePort) {
+    ScopedPortMap map;
+    PtyPair pty;
+    ASSERT_TRUE(map.Link(3, pty.slavePath()));
+    CSerialPort port;
+    ASSERT_EQ(port.OpenComm([](uint8_t*, uint32_t) {}, 3, 9600, 'N', 8, 1), 1);
+    uint8_t buffer[64];
+    CxMemFile stream(buffer, 64);
+    ASSERT_TRUE(WriteReplayStream(stream, 1, kRows));
+    PelcoD dialog(&port, 1);
+    PelcoD replay(&port, 1);
+    ReplayRunner runner;
+    ASSERT_TRUE(runner.Start(&replay, stream));
+    std::thread buttons([&] {
+        for (int i = 0; i < 100; ++i) {
+            dialog.WaitForRoom({});
+            dialog.Action(i % 2 ? PTZ_STOP : PTZ_UP, 0x20, 0x20);
+        }
+    });
+    buttons.join();
+    EXPECT_TRUE(WaitUntil([&] { return runner.Pass() > 1; }));
+    runner.Abort();
+}
+
 }  // namespace
