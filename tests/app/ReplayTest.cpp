@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -99,35 +100,26 @@ TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceWithAStopOnEverySettingsChan
 
 // Pauses end only when the test lets them, so a click lands while the replay
 // is known to be inside one.
-class GatedClock final : public ReplayClock {
-public:
-    TimePoint Now() override { return m_now; }
+struct GatedClock final : ReplayClock {
+    TimePoint Now() override { return now; }
     void WaitUntil(TimePoint deadline, std::stop_token abort) override {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        const int pause = m_begun++;
-        m_changed.notify_all();
-        if (m_changed.wait(lock, abort, [&] { return pause < m_let; })) {
-            m_now = deadline;
+        std::unique_lock<std::mutex> lock(mutex);
+        const int pause = begun++;
+        if (changed.wait(lock, abort, [&] { return pause < let; })) {
+            now = deadline;
         }
     }
-    // Waits until pause `n` (counted from 0 over every replay) has begun.
-    bool Begun(int n) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_begun > n; });
-    }
-    // Lets the pauses before pause `n` end.
+    // Lets the pauses before pause `n` (counted over every replay) end.
     void Let(int n) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_let = n;
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(mutex);
+        let = n;
+        changed.notify_all();
     }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable_any m_changed;
-    int m_begun = 0;
-    int m_let = 0;
-    TimePoint m_now{};
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::atomic<int> begun{0};
+    int let = 0;
+    TimePoint now{};
 };
 
 // Auto Stop lets the pass under way go out whole; Stop now ends it inside its
@@ -139,28 +131,23 @@ TEST(Replay, AutoStopFinishesThePassAndStopNowEndsItAtOnceWithAStop) {
     ASSERT_TRUE(h.OpenPort());
     Bytes pass;
     for (uint8_t i = 0; i < 3; ++i) {
-        const Bytes row = {0xa0, 0x01, 0x00, 0x07, 0x00, i, 0xaf, 0x00};
-        h.dlg().AppendCommandItem(Record(row, 0));
-        pass.insert(pass.end(), row.begin(), row.end());
+        pass.insert(pass.end(), {0xa0, 0x01, 0x00, 0x07, 0x00, i, 0xaf, 0x00});
+        h.dlg().AppendCommandItem(Record(Bytes(pass.end() - 8, pass.end()), 0));
     }
-    const auto ended = [&h] {
-        return h.Button(IDC_BTN_AUTOSTART)->text() == "Auto Start" &&
-               !h.probe().ReplayThreadRunning();
-    };
     ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-    ASSERT_TRUE(clock.Begun(0));
+    ASSERT_TRUE(h.WaitFor([&] { return clock.begun > 0; }));
     ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
     clock.Let(3);
-    EXPECT_TRUE(h.WaitFor(ended));
+    EXPECT_TRUE(h.WaitFor([&] { return h.probe().AutoRun() == 0; }));
     EXPECT_EQ(h.pty().DrainPeer(), pass);
 
     ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
     clock.Let(4);
-    ASSERT_TRUE(clock.Begun(4));
+    ASSERT_TRUE(h.WaitFor([&] { return clock.begun > 4; }));
     EXPECT_EQ(h.probe().Driver()->BufferLen(), 0u) << "the replay went out on the dialog's driver";
     ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
     ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
-    EXPECT_TRUE(ended());
+    EXPECT_EQ(h.probe().AutoRun(), 0);
     EXPECT_EQ(h.pty().ReadPeer(8), Bytes(pass.begin(), pass.begin() + 8));
     EXPECT_EQ(h.pty().DrainPeer(), (Bytes{0xa0, 0x01, 0x00, 0x00, 0x00, 0x00, 0xaf, 0x0e}));
 }

@@ -45,7 +45,11 @@ TEST(Replay, EachCommandIsDueOnOneScheduleFromTheStart) {
     } rows[] = {{"fixed interval", 800, 0, 3, {800, 1600, 2400, 3200, 4000, 4800}},
                 {"recorded, 40 for none", 0, 1, 3, {40, 45, 115, 155, 160, 230}},
                 {"sign bit: recorded", 0x80000000u, 9, 0, {40, 45, 115, 155, 160, 230}},
-                {"a late send is caught up, never in a burst", 10, 0, 25, {10, 35, 40, 45, 50, 60}},
+                {"late by one to two pauses: caught up, never in a burst",
+                 300,
+                 0,
+                 700,
+                 {300, 1000, 1150, 1300, 1500, 1800}},
                 {"a stall starts afresh", 10, 0, 10000, {10, 10010, 10020, 10030, 10040, 10050}}};
     for (auto& r : rows) {
         uint8_t buffer[64];

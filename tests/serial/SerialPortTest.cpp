@@ -88,6 +88,7 @@ protected:
         ClearReceived();
         m_probe.OnStep([this](Step step) {
             ++m_steps[static_cast<int>(step)];
+            m_readAfterLoss = m_readAfterLoss || (step == Step::Receive && m_port.IsLineLost());
             if (m_onStep) {
                 m_onStep(step);
             }
@@ -135,6 +136,7 @@ protected:
     std::atomic<bool> m_hold{false};
     std::atomic<int> m_lostCalls{0};
     std::atomic<int> m_writesAtFirstRead{-1};
+    std::atomic<bool> m_readAfterLoss{false};
     CSerialPort m_port;
     SerialPortProbe m_probe{m_port};
 };
@@ -188,6 +190,7 @@ TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentO
     EXPECT_GT(loss.framesNotWritten, 0u);
     EXPECT_EQ(loss.framesNotWritten, accepted - static_cast<uint32_t>(Count(Step::WriteDone)));
     EXPECT_EQ(Send(kUp), 0) << "a lost line takes nothing";
+    EXPECT_FALSE(m_port.WaitForRoom({})) << "nor has room";
     EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 1; }));
 
     ASSERT_EQ(Open(), 1);
@@ -204,6 +207,8 @@ TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentO
     EXPECT_EQ(loss.kind, LineLossKind::Gone);
     EXPECT_EQ(loss.framesNotWritten, 5u);
     EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 2; }));
+    m_port.CloseComm();
+    EXPECT_FALSE(m_readAfterLoss) << "the hung-up line stayed watched";
 }
 
 // Input waiting and a frame queued when the monitor thread next looks: the
