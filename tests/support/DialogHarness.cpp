@@ -81,10 +81,6 @@ DialogHarness::DialogHarness(const DialogOptions& options) {
     m_dlg = std::make_unique<COrvaneDlg>(nullptr, &m_prompter);
     m_dlg->SetCreationHook(options.hook);
     m_dlg->SetPortDiscovery(&m_discovery);
-    if (options.replaySleep != nullptr) {
-        m_sleepClock = std::make_unique<SleepReplayClock>(options.replaySleep);
-    }
-    m_dlg->SetReplayClock(m_sleepClock.get());
     m_dlg->Create();
 }
 
@@ -176,13 +172,6 @@ bool DialogHarness::WaitFor(const std::function<bool()>& done, int timeoutMs) {
         QTest::qWait(5);
     }
     return done();
-}
-
-bool DialogHarness::StopReplay() {
-    return Click(IDC_BTN_AUTOSTART) && WaitFor([this] {
-               return Button(IDC_BTN_AUTOSTART)->text() == QStringLiteral("Auto Start") &&
-                      !probe().ReplayThreadRunning();
-           });
 }
 
 void DialogHarness::ProcessEvents() {

@@ -89,16 +89,13 @@ struct DialogOptions {
     // COM1 leads to the harness's pty; false: to a device that does not exist.
     bool linkCom1 = true;
     CreationHook hook;
-    // A stand-in for the replay's pause; none: the steady clock.
-    ReplaySleep replaySleep = nullptr;
 
     // COM1 leads nowhere.
-    static DialogOptions NoDevice() { return {false, {}, nullptr}; }
+    static DialogOptions NoDevice() { return {false, {}}; }
     // The one creation step fails.
     static DialogOptions FailingAt(CreationStep step) {
-        return {true, [step](CreationStep s) { return s != step; }, nullptr};
+        return {true, [step](CreationStep s) { return s != step; }};
     }
-    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {true, {}, sleep}; }
 };
 
 // The main dialog, initialised and shown offscreen, with a pty behind "COM1",
@@ -148,9 +145,6 @@ public:
     bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
     // Lets queued calls run.
     void ProcessEvents();
-    // Clicks "Auto Stop" and waits until the button offers "Auto Start"
-    // again: the pass under way has gone out and the replay thread ended.
-    bool StopReplay();
 
 private:
     // Declared in this order so the dialog goes first, then the pty and the map.
@@ -158,6 +152,5 @@ private:
     PtyPair m_pty;
     ScriptedPrompter m_prompter;
     ScriptedPortDiscovery m_discovery;
-    std::unique_ptr<ReplayClock> m_sleepClock;
     std::unique_ptr<COrvaneDlg> m_dlg;
 };
