@@ -24,7 +24,7 @@ TEST(VdomeProcess, TakesTheUsersLinkOnlyWithForceAndGivesItBack) {
                  {"--force", SIGINT, false},
                  {nullptr, SIGTERM, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.stop);
+        SCOPED_TRACE(&c - cases);
         ScopedPortMap map;
         std::string error;
         ASSERT_TRUE(map.Link(6, "/dev/null"));
