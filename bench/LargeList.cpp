@@ -152,7 +152,7 @@ void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out) {
 
     // Appends as the log thread makes them, from another thread: handed to
     // the model, which takes a burst in one queued call.
-    auto* model = qobject_cast<CommandListModel*>(session.probe().ListView()->model());
+    auto* model = qobject_cast<CommandListModel*>(session.dlg().findChild<QTableView*>()->model());
     const std::pair<const char*, std::function<void(const CommandRecord&)>> posters[] = {
         {"CommandListModel::PostRecord",
          [model](const CommandRecord& record) { model->PostRecord(record); }},

@@ -2,12 +2,16 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 #include "commandlist/CommandListFile.h"
 #include "console/ControlIds.h"
 #include "console/NumberField.h"
+#include "ptz/PtzBase.h"
 #include "serial/SerialPort.h"
 #include "tests/app/DialogTestUtil.h"
 #include "tests/support/DialogHarness.h"
@@ -92,6 +96,60 @@ TEST(Replay, IsRefusedWithoutAnIntervalAndEndsAtOnceWithAStopOnEverySettingsChan
     CSerialPort next;
     EXPECT_EQ(next.OpenComm([](uint8_t*, uint32_t) {}, 1, 9600, 'N', 8, 1), 1)
         << "the port is free for a new instance";
+}
+
+// Pauses end only when the test lets them, so a click lands while the replay
+// is known to be inside one.
+struct GatedClock final : ReplayClock {
+    TimePoint Now() override { return now; }
+    void WaitUntil(TimePoint deadline, std::stop_token abort) override {
+        std::unique_lock<std::mutex> lock(mutex);
+        const int pause = begun++;
+        if (changed.wait(lock, abort, [&] { return pause < let; })) {
+            now = deadline;
+        }
+    }
+    // Lets the pauses before pause `n` (counted over every replay) end.
+    void Let(int n) {
+        std::lock_guard<std::mutex> lock(mutex);
+        let = n;
+        changed.notify_all();
+    }
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::atomic<int> begun{0};
+    int let = 0;
+    TimePoint now{};
+};
+
+// Auto Stop lets the pass under way go out whole; Stop now ends it inside its
+// pause, and the replay's own driver, not the dialog's, sends the stop.
+TEST(Replay, AutoStopFinishesThePassAndStopNowEndsItAtOnceWithAStop) {
+    GatedClock clock;
+    DialogHarness h;
+    h.dlg().SetReplayClock(&clock);
+    ASSERT_TRUE(h.OpenPort());
+    Bytes pass;
+    for (uint8_t i = 0; i < 3; ++i) {
+        pass.insert(pass.end(), {0xa0, 0x01, 0x00, 0x07, 0x00, i, 0xaf, 0x00});
+        h.dlg().AppendCommandItem(Record(Bytes(pass.end() - 8, pass.end()), 0));
+    }
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    ASSERT_TRUE(h.WaitFor([&] { return clock.begun > 0; }));
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    clock.Let(3);
+    EXPECT_TRUE(h.WaitFor([&] { return h.probe().AutoRun() == 0; }));
+    EXPECT_EQ(h.pty().ReadPeer(pass.size()), pass);
+
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    clock.Let(4);
+    ASSERT_TRUE(h.WaitFor([&] { return clock.begun > 4; }));
+    EXPECT_EQ(h.probe().Driver()->BufferLen(), 0u) << "the replay went out on the dialog's driver";
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    ASSERT_TRUE(h.Click(IDC_BTN_AUTOSTART));
+    EXPECT_EQ(h.probe().AutoRun(), 0);
+    EXPECT_EQ(h.pty().ReadPeer(8), Bytes(pass.begin(), pass.begin() + 8));
+    EXPECT_EQ(h.pty().ReadPeer(8), (Bytes{0xa0, 0x01, 0x00, 0x00, 0x00, 0x00, 0xaf, 0x0e}));
 }
 
 // The replay stream is made as long as the list, past what the buffer of

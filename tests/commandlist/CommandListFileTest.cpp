@@ -31,6 +31,7 @@ TEST(CommandListFile, LoadsWhatAWholeValidHeaderLetsItAndNoMore) {
     } rows[] = {
         {"COM past its list", 1, 8, 80, kMaxCommandListRows, -1, 0, 0},
         {"BaudRate past its list", 2, 13, 80, kMaxCommandListRows, -1, 0, 0},
+        {"StopBits past its list", 4, 2, 80, kMaxCommandListRows, -1, 0, 0},
         {"PTZ Address past its list", 8, 225, 80, kMaxCommandListRows, -1, 0, 0},
         {"below a list", 8, -1, 80, kMaxCommandListRows, -1, 0, 0},
         {"last entries", 1, 7, 80, kMaxCommandListRows, 2, 0, 0},

@@ -45,7 +45,11 @@ TEST(Replay, EachCommandIsDueOnOneScheduleFromTheStart) {
     } rows[] = {{"fixed interval", 800, 0, 3, {800, 1600, 2400, 3200, 4000, 4800}},
                 {"recorded, 40 for none", 0, 1, 3, {40, 45, 115, 155, 160, 230}},
                 {"sign bit: recorded", 0x80000000u, 9, 0, {40, 45, 115, 155, 160, 230}},
-                {"a late send is caught up, never in a burst", 10, 0, 25, {10, 35, 40, 45, 50, 60}},
+                {"late by one to two pauses: caught up, never in a burst",
+                 300,
+                 0,
+                 700,
+                 {300, 1000, 1150, 1300, 1500, 1800}},
                 {"a stall starts afresh", 10, 0, 10000, {10, 10010, 10020, 10030, 10040, 10050}}};
     for (auto& r : rows) {
         uint8_t buffer[64];
@@ -115,6 +119,33 @@ TEST(Replay, FasterThanTheLineItWaitsForRoomAndLosesNothing) {
     abort.request_stop();  // ends a replay left waiting
     replay.join();
     EXPECT_TRUE(pty.DrainPeer().empty());
+}
+
+// One driver per thread: a replay on a driver of its own while another thread
+// presses buttons on the dialog's driver, both on one port. Under the thread
+// sanitizer, any state the two threads share is reported.
+TEST(Replay, RunsOnItsOwnDriverWhileAnotherThreadPressesOnTheSamePort) {
+    ScopedPortMap map;
+    PtyPair pty;
+    ASSERT_TRUE(map.Link(3, pty.slavePath()));
+    CSerialPort port;
+    ASSERT_EQ(port.OpenComm([](uint8_t*, uint32_t) {}, 3, 9600, 'N', 8, 1), 1);
+    uint8_t buffer[64];
+    CxMemFile stream(buffer, 64);
+    ASSERT_TRUE(WriteReplayStream(stream, 1, kRows));
+    PelcoD dialog(&port, 1);
+    PelcoD replay(&port, 1);
+    ReplayRunner runner;
+    ASSERT_TRUE(runner.Start(&replay, stream));
+    std::thread buttons([&] {
+        for (int i = 0; i < 100; ++i) {
+            dialog.WaitForRoom({});
+            dialog.Action(i % 2 ? PTZ_STOP : PTZ_UP, 0x20, 0x20);
+        }
+    });
+    buttons.join();
+    EXPECT_TRUE(WaitUntil([&] { return runner.Pass() > 1; }));
+    runner.Abort();
 }
 
 }  // namespace

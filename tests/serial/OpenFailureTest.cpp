@@ -52,6 +52,19 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
          "that is no longer running; it leads to " + pty.slavePath()},
         {"bound again, the dome's record goes", [&] { ASSERT_TRUE(BindPort(3, pty.slavePath())); },
          3, OpenFailureKind::None, ""},
+        {"a dead dome's record of a link the user re-pointed",
+         [&] {
+             RecordDomeOwner(3, DeadPid(), "/dev/pts/gone");
+             map.Link(3, pty.slavePath());
+         },
+         3, OpenFailureKind::None, ""},
+        {"unbound, then linked by hand: no record is left to count",
+         [&] {
+             RecordDomeOwner(3, DeadPid(), pty.slavePath());
+             UnbindPort(3);
+             map.Link(3, pty.slavePath());
+         },
+         3, OpenFailureKind::None, ""},
     };
     for (const auto& c : cases) {
         c.arrange();

@@ -88,6 +88,7 @@ protected:
         ClearReceived();
         m_probe.OnStep([this](Step step) {
             ++m_steps[static_cast<int>(step)];
+            m_readAfterLoss = m_readAfterLoss || (step == Step::Receive && m_port.IsLineLost());
             if (m_onStep) {
                 m_onStep(step);
             }
@@ -134,6 +135,8 @@ protected:
     std::atomic<bool> m_emptyBeforeRead{false};
     std::atomic<bool> m_hold{false};
     std::atomic<int> m_lostCalls{0};
+    std::atomic<int> m_writesAtFirstRead{-1};
+    std::atomic<bool> m_readAfterLoss{false};
     CSerialPort m_port;
     SerialPortProbe m_probe{m_port};
 };
@@ -187,6 +190,7 @@ TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentO
     EXPECT_GT(loss.framesNotWritten, 0u);
     EXPECT_EQ(loss.framesNotWritten, accepted - static_cast<uint32_t>(Count(Step::WriteDone)));
     EXPECT_EQ(Send(kUp), 0) << "a lost line takes nothing";
+    EXPECT_FALSE(m_port.WaitForRoom({})) << "nor has room";
     EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 1; }));
 
     ASSERT_EQ(Open(), 1);
@@ -203,6 +207,32 @@ TEST_F(SerialPortTest, AStalledOrVanishedPeerLosesTheLineAndCountsWhatNeverWentO
     EXPECT_EQ(loss.kind, LineLossKind::Gone);
     EXPECT_EQ(loss.framesNotWritten, 5u);
     EXPECT_TRUE(WaitUntil([this] { return m_lostCalls == 2; }));
+    m_port.CloseComm();
+    EXPECT_FALSE(m_readAfterLoss) << "the hung-up line stayed watched";
+}
+
+// Input waiting and a frame queued when the monitor thread next looks: the
+// frame goes first, so a flood of input cannot hold back a stop.
+TEST_F(SerialPortTest, AQueuedFrameIsWrittenBeforeWaitingInputIsRead) {
+    OnStep([this](Step step) {
+        if (step == Step::WriteDone && Count(Step::WriteDone) == 1) {
+            WaitUntil([this] { return !m_hold.load(); }, 30s);
+            WaitUntil([this] { return m_probe.QueuedInput() >= kUp.size(); });
+        } else if (step == Step::Receive && m_writesAtFirstRead < 0) {
+            m_writesAtFirstRead = Count(Step::WriteDone);
+        }
+    });
+    m_hold = true;
+    ASSERT_EQ(Open(), 1);
+    ASSERT_EQ(Send(kUp), 1);
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) == 1; }));
+    ASSERT_TRUE(m_pty.WritePeer(kUp));
+    ASSERT_EQ(Send(Numbered(1)), 1);
+    m_hold = false;
+    ASSERT_TRUE(WaitUntil([this] { return Count(Step::WriteDone) == 2; }));
+    ASSERT_TRUE(m_pty.WritePeer(kUp));  // a read to record, if none came before
+    ASSERT_TRUE(WaitUntil([this] { return m_writesAtFirstRead >= 0; }));
+    EXPECT_EQ(m_writesAtFirstRead, 2) << "input was read before the queued frame went out";
 }
 
 TEST_F(SerialPortTest, ReceivedBytesAreFramed) {

@@ -30,7 +30,6 @@ struct DialogOptions : SessionOptions {
     static DialogOptions FailingAt(CreationStep step) {
         return {{true, [step](CreationStep s) { return s != step; }, nullptr}};
     }
-    static DialogOptions WithReplaySleep(ReplaySleep sleep) { return {{true, {}, sleep}}; }
 };
 
 // The tests' session: the dialog with its creation steps open to failure.

@@ -33,7 +33,6 @@ public:
     bool ReplayThreadRunning() const { return m_dlg.m_replay->Running(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
-    QTableView* ListView() const { return m_dlg.m_listCommands; }
     // The ports dialog once "Ports..." made it, else null.
     CPortsDlg* PortsDialog() const { return m_dlg.m_pPortsDlg; }
     uint32_t CtrlRate() const { return m_dlg.m_nCtrlRate; }

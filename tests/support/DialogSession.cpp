@@ -165,13 +165,6 @@ bool DialogSession::WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-bool DialogSession::StopReplay() {
-    return Click(IDC_BTN_AUTOSTART) && WaitFor([this] {
-               return Button(IDC_BTN_AUTOSTART)->text() == QStringLiteral("Auto Start") &&
-                      !probe().ReplayThreadRunning();
-           });
-}
-
 void DialogSession::ProcessEvents() {
     QCoreApplication::processEvents();
 }

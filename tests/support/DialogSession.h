@@ -140,9 +140,6 @@ public:
     bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
     // Lets queued calls run.
     void ProcessEvents();
-    // Clicks "Auto Stop" and waits until the button offers "Auto Start"
-    // again: the pass under way has gone out and the replay thread ended.
-    bool StopReplay();
 
 private:
     // Declared in this order so the dialog goes first, then the pty and the map.

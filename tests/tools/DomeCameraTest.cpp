@@ -6,6 +6,7 @@
 #include "tests/support/Hex.h"
 #include "tools/DomeCamera.h"
 #include "tools/DomeFrame.h"
+#include "tools/VirtualDome.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ struct Case {
 // clang-format off
 const Case kCases[] = {
     {"held tilt up moves, the stop frame stops it", {{0, kTiltUp20}, {500, kStop}}, 3000, 0, -21, false, false, ""},
+    {"speed 0 still moves, at the lowest rate", {{0, "FF 01 00 08 00 00 09"}}, 1000, 0, -43.5, false, false, ""},
     {"pan left wraps below zero", {{0, kPanLeft20}, {1000, kStop}}, 2000, 312, -45, false, false, ""},
     {"P pan speed 0x40 is turbo", {{0, "A0 01 00 02 40 00 AF 4C"}}, 1000, 150, -45, false, false, ""},
     {"D scan keeps going through a stop frame", {{0, kScanOn}, {1000, kStop}}, 2000, 40, -45, true, false, ""},
@@ -75,6 +77,16 @@ TEST(DomeCamera, MovesAtTheRateOfTheSpeedByteAndKeepsPresets) {
         EXPECT_EQ(camera.switchOn(), c.switchOn);
         EXPECT_EQ(remark, c.lastRemark);
     }
+}
+
+// A dome drops a frame whose check byte is wrong.
+TEST(VirtualDome, IgnoresAFrameWithABadCheckByte) {
+    VirtualDome dome(false);
+    const std::vector<uint8_t> up = FromHex("FF 01 00 08 20 20 00"), stop = FromHex(kStop);
+    dome.Feed(up.data(), up.size(), Ms{0});
+    dome.Feed(stop.data(), stop.size(), Ms{1000});
+    ASSERT_NE(dome.Camera(1), nullptr);
+    EXPECT_EQ(dome.Camera(1)->tilt(), DomeCamera::kStartTilt);
 }
 
 }  // namespace
