@@ -44,15 +44,6 @@ TEST(HoldCommand, ABurstReachesTheLineAndTheLogWholeAndInOrder) {
     PelcoD driver(&port, 1);
     SetCurrentDriver(&driver);
     SetLogSemaphore(std::make_unique<Semaphore>(0, 1));
-    std::atomic<int> run{1};
-    std::mutex mutex;
-    Bytes listed;
-    std::thread log([&] {
-        LogThreadProc(run, *g_hMsgSemaphore, [&](const CommandRecord& r) {
-            std::lock_guard<std::mutex> lock(mutex);
-            listed.insert(listed.end(), r.byData, r.byData + r.dwSize);
-        });
-    });
     const Bytes up = {0xff, 0x01, 0x00, 0x08, 0x20, 0x20, 0x49};
     const Bytes stop = {0xff, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01};
     Bytes expected;
@@ -65,6 +56,16 @@ TEST(HoldCommand, ABurstReachesTheLineAndTheLogWholeAndInOrder) {
     HoldRelease();
     expected.insert(expected.end(), stop.begin(), stop.end());
     EXPECT_EQ(pty.ReadPeer(expected.size()), expected);
+    // The log thread starts late, so one wake-up finds the whole burst queued.
+    std::atomic<int> run{1};
+    std::mutex mutex;
+    Bytes listed;
+    std::thread log([&] {
+        LogThreadProc(run, *g_hMsgSemaphore, [&](const CommandRecord& r) {
+            std::lock_guard<std::mutex> lock(mutex);
+            listed.insert(listed.end(), r.byData, r.byData + r.dwSize);
+        });
+    });
     EXPECT_TRUE(WaitUntil([&] {
         std::lock_guard<std::mutex> lock(mutex);
         return listed.size() >= expected.size();
