@@ -37,14 +37,9 @@ int CSerialPort::OpenComm(ReceiveCallback callback, unsigned portNumber, unsigne
     m_lastOpenFailure =
         TryOpen(callback, portNumber, LineSettings{baudRate, parity, dataBits, stopBits});
     if (m_lastOpenFailure.kind == OpenFailureKind::None) {
-        m_lastOpenResult = {};
         return 1;
     }
     CloseComm();
-    const OpenFailure& why = m_lastOpenFailure;
-    m_lastOpenResult =
-        orvane::Result::Failed(why.path.empty() ? "COM" + std::to_string(portNumber) : why.path,
-                               why.sysError, DescribeOpenFailure(why));
     return 0;
 }
 
@@ -114,8 +109,14 @@ const OpenFailure& CSerialPort::LastOpenFailure() const {
     return m_lastOpenFailure;
 }
 
-const orvane::Result& CSerialPort::LastOpenResult() const {
-    return m_lastOpenResult;
+orvane::Result CSerialPort::LastOpenResult() const {
+    const OpenFailure& why = m_lastOpenFailure;
+    if (why.kind == OpenFailureKind::None) {
+        return {};
+    }
+    return orvane::Result::Failed(
+        why.path.empty() ? "COM" + std::to_string(why.portNumber) : why.path, why.sysError,
+        DescribeOpenFailure(why));
 }
 
 int CSerialPort::CloseComm() {

@@ -77,7 +77,8 @@ public:
     const OpenFailure& LastOpenFailure() const;
     // The same for the operator: the path opened (or "COMn"), the system's
     // error and DescribeOpenFailure's text; ok after an open that succeeded.
-    const orvane::Result& LastOpenResult() const;
+    // Made when asked, so a silent reopen does not look up the device's holders.
+    orvane::Result LastOpenResult() const;
     // 1 once the line was lost under an open port; cleared by OpenComm.
     int IsLineLost() const;
     // Why the line was lost and what it cost; kind None while it was not.
@@ -121,7 +122,6 @@ private:
     std::condition_variable_any m_roomFreed;
     WriteTimeouts m_timeouts;
     OpenFailure m_lastOpenFailure;
-    orvane::Result m_lastOpenResult;
     LineSettings m_dcb;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bLineLost{false};
