@@ -61,10 +61,17 @@ std::string BindingPathFor(const SerialDeviceInfo& device) {
 
 std::string ComPortLabel(unsigned portNumber, const std::vector<SerialDeviceInfo>& devices) {
     const std::string com = "COM" + std::to_string(portNumber) + " - ";
+    // Listing the ports puts back a user's link that a killed --force dome took.
+    RestoreReplacedLink(portNumber);
     const PortBinding binding = ReadPortBinding(portNumber);
     if (binding.linked) {
         if (binding.StaleDomeLink()) {
-            return com + texts::translate("PortDiscovery", "stale link of a stopped virtual dome");
+            return com +
+                   (binding.staleReason == StaleReason::Gone
+                        ? texts::translate("PortDiscovery", "stale link of a stopped virtual dome")
+                        : texts::translate("PortDiscovery",
+                                           "stale link: its dome's record does not match "
+                                           "a running dome"));
         }
         if (binding.domePid != 0) {
             return com + texts::Fill(texts::translate("PortDiscovery", "virtual dome on %1"),
@@ -72,6 +79,10 @@ std::string ComPortLabel(unsigned portNumber, const std::vector<SerialDeviceInfo
         }
         if (!binding.targetExists) {
             return com + texts::Fill(texts::translate("PortDiscovery", "nothing at %1"),
+                                     {binding.target});
+        }
+        if (!binding.targetSerial) {
+            return com + texts::Fill(texts::translate("PortDiscovery", "%1 is not a serial device"),
                                      {binding.target});
         }
         return com + Describe(binding.link, binding.target, devices);

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/ComPortCombo.h"
 #include "commandlist/SelectionTables.h"
@@ -101,8 +102,13 @@ void CPortsDlg::SetComIndex(int index) {
     }
 }
 
+void CPortsDlg::SetOpenPortQuery(std::function<unsigned()> openPort) {
+    m_openPort = std::move(openPort);
+}
+
 void CPortsDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    SetStatus(QString(), 0);
     Refresh();
     m_timer->start();
 }
@@ -113,6 +119,9 @@ void CPortsDlg::hideEvent(QHideEvent* event) {
 }
 
 void CPortsDlg::Refresh() {
+    if (m_statusPort != 0 && ReadPortBinding(m_statusPort).target != m_statusTarget) {
+        SetStatus(QString(), 0);
+    }
     m_devices = m_discovery.List();
     FillTable();
     FillComLabels();
@@ -146,7 +155,7 @@ void CPortsDlg::FillTable() {
             m_table->selectRow(row);
         }
     }
-    if (m_devices.empty()) {
+    if (m_devices.empty() && m_statusPort == 0) {
         m_status->setText(tr(kNoDevices));
     } else if (m_status->text() == tr(kNoDevices)) {
         m_status->clear();
@@ -167,12 +176,32 @@ unsigned CPortsDlg::SelectedPort() const {
                : 0;
 }
 
+bool CPortsDlg::SelectedPortIsOpen() const {
+    return SelectedPort() != 0 && m_openPort && m_openPort() == SelectedPort();
+}
+
+void CPortsDlg::SetStatus(const QString& text, unsigned port) {
+    m_status->setText(text);
+    m_statusPort = port;
+    m_statusTarget = port != 0 ? ReadPortBinding(port).target : std::string();
+}
+
+// An open port keeps its binding: it takes effect only at the next Open, so
+// changing it now would make the COM list name a device other than the one
+// being driven.
 void CPortsDlg::UpdateButtons() {
     const int row = m_table->currentRow();
     const bool deviceChosen =
         row >= 0 && row < static_cast<int>(m_devices.size()) && !m_table->selectedItems().isEmpty();
-    m_bind->setEnabled(deviceChosen && SelectedPort() != 0);
-    m_unbind->setEnabled(SelectedPort() != 0 && ReadPortBinding(SelectedPort()).linked);
+    const bool changeable = SelectedPort() != 0 && !SelectedPortIsOpen();
+    m_bind->setEnabled(deviceChosen && changeable);
+    m_unbind->setEnabled(changeable && ReadPortBinding(SelectedPort()).linked);
+    const QString why =
+        SelectedPortIsOpen()
+            ? tr("COM%1 is open: close it before you change its binding.").arg(SelectedPort())
+            : QString();
+    m_bind->setToolTip(why);
+    m_unbind->setToolTip(why);
 }
 
 void CPortsDlg::OnBind() {
@@ -181,12 +210,16 @@ void CPortsDlg::OnBind() {
     if (row < 0 || row >= static_cast<int>(m_devices.size()) || port == 0) {
         return;
     }
+    if (SelectedPortIsOpen()) {
+        SetStatus(m_bind->toolTip(), port);
+        return;
+    }
     const std::string path = BindingPathFor(m_devices[static_cast<size_t>(row)]);
     const orvane::Result bound = BindPort(port, path);
     if (bound) {
-        m_status->setText(tr("COM%1 now leads to %2.").arg(port).arg(Text(path)));
+        SetStatus(tr("COM%1 now leads to %2.").arg(port).arg(Text(path)), port);
     } else {
-        m_status->setText(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
+        SetStatus(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())), port);
     }
     Refresh();
     emit BindingsChanged();
@@ -197,12 +230,16 @@ void CPortsDlg::OnUnbind() {
     if (port == 0) {
         return;
     }
+    if (SelectedPortIsOpen()) {
+        SetStatus(m_unbind->toolTip(), port);
+        return;
+    }
     const orvane::Result unbound = UnbindPort(port);
     if (unbound) {
-        m_status->setText(tr("COM%1's binding is removed.").arg(port));
+        SetStatus(tr("COM%1's binding is removed.").arg(port), port);
     } else {
-        m_status->setText(
-            tr("COM%1's binding was not removed: %2.").arg(port).arg(Text(unbound.Message())));
+        SetStatus(tr("COM%1's binding was not removed: %2.").arg(port).arg(Text(unbound.Message())),
+                  port);
     }
     Refresh();
     emit BindingsChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
 
     // Which COM port the bind and remove buttons act on (0 = COM1).
     void SetComIndex(int index);
+    // The port the main dialog has open (0 for none): its binding is not
+    // changed under it.
+    void SetOpenPortQuery(std::function<unsigned()> openPort);
     void Refresh();
     void OnBind();
     void OnUnbind();
@@ -60,6 +64,8 @@ private:
     void FillComLabels();
     void UpdateButtons();
     unsigned SelectedPort() const;
+    bool SelectedPortIsOpen() const;
+    void SetStatus(const QString& text, unsigned port);
 
     IPortDiscovery& m_discovery;
     std::vector<SerialDeviceInfo> m_devices;
@@ -69,4 +75,9 @@ private:
     QPushButton* m_unbind = nullptr;
     QLabel* m_status = nullptr;
     QTimer* m_timer = nullptr;
+    std::function<unsigned()> m_openPort;
+    // The port the status line speaks of and where its link led then: once
+    // the link leads elsewhere, the line is no longer true.
+    unsigned m_statusPort = 0;
+    std::string m_statusTarget;
 };

@@ -280,6 +280,12 @@ void COrvaneDlg::OnPorts() {
     if (m_pPortsDlg == nullptr) {
         m_pPortsDlg = new CPortsDlg(Discovery(), this);
         connect(m_pPortsDlg, &CPortsDlg::BindingsChanged, this, &COrvaneDlg::RefreshComLabels);
+        m_pPortsDlg->SetOpenPortQuery([this]() -> unsigned {
+            const int index = m_cbComPort->currentIndex();
+            return m_bPortOpen && index >= 0 && index < static_cast<int>(kPortNumbers.size())
+                       ? kPortNumbers[static_cast<size_t>(index)]
+                       : 0;
+        });
     }
     m_pPortsDlg->SetComIndex(m_cbComPort->currentIndex());
     m_pPortsDlg->show();

@@ -1,6 +1,5 @@
 #include "platform/PortBindings.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/DeviceNode.h"
 #include "platform/PortMap.h"
 
 namespace {
@@ -64,9 +64,52 @@ std::string PortOwnerPath(unsigned portNumber) {
 }
 
 bool ProcessRunning(long pid) {
-    // EPERM: it runs, under another user.
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+    return ReadProcess(pid).running;
 }
+
+namespace {
+
+struct OwnerRecord {
+    long pid = 0;
+    bool proven = false;  // start time and name recorded
+    unsigned long long startTime = 0;
+    std::string name;
+    std::string target;
+    std::string replaced;
+};
+
+// False when the file is missing or says nothing usable. An older dome's
+// "<pid> <target>" line is read too, as a record that proves nothing.
+bool ReadOwnerRecord(const std::string& path, OwnerRecord& record) {
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        const size_t blank = line.find(' ');
+        const std::string key = line.substr(0, blank);
+        const std::string value =
+            blank == std::string::npos ? std::string() : line.substr(blank + 1);
+        char* end = nullptr;
+        if (key == "pid") {
+            record.pid = std::strtol(value.c_str(), &end, 10);
+        } else if (key == "start") {
+            record.startTime = std::strtoull(value.c_str(), &end, 10);
+            record.proven = end != value.c_str() && *end == '\0';
+        } else if (key == "name") {
+            record.name = value;
+        } else if (key == "target") {
+            record.target = value;
+        } else if (key == "replaced") {
+            record.replaced = value;
+        } else if (const long pid = std::strtol(key.c_str(), &end, 10);
+                   record.pid == 0 && pid > 0 && *end == '\0') {
+            record.pid = pid;
+            record.target = value;
+        }
+    }
+    record.proven = record.proven && !record.name.empty();
+    return record.pid > 0 && !record.target.empty();
+}
+
+}  // namespace
 
 PortBinding ReadPortBinding(unsigned portNumber) {
     PortBinding binding;
@@ -79,16 +122,30 @@ PortBinding ReadPortBinding(unsigned portNumber) {
     binding.target = ReadLink(binding.link);
     binding.targetExists = ::stat(binding.link.c_str(), &st) == 0;
 
+    binding.targetSerial = binding.targetExists && IsSerialDeviceNode(binding.link);
+
     // The record counts only while the link still leads where the dome made
     // it lead: a user who re-pointed it by hand made it theirs.
-    std::ifstream in(PortOwnerPath(portNumber));
-    long pid = 0;
-    std::string target;
-    if (in >> pid && in.get() == ' ' && std::getline(in, target) && pid > 0 &&
-        target == binding.target) {
-        binding.domePid = pid;
-        binding.domeRunning = ProcessRunning(pid);
+    OwnerRecord record;
+    if (!ReadOwnerRecord(PortOwnerPath(portNumber), record) || record.target != binding.target) {
+        return binding;
     }
+    binding.domePid = record.pid;
+    binding.replacedTarget = record.replaced;
+    // A live pid alone proves nothing: after a crash or a reboot it may be
+    // anyone's, so the dome's name and start time must match too.
+    const ProcessIdentity now = ReadProcess(record.pid);
+    binding.runningName = now.name;
+    if (!now.running) {
+        binding.staleReason = StaleReason::Gone;
+    } else if (!record.proven) {
+        binding.staleReason = StaleReason::Unproven;
+    } else if (now.name != kDomeProcessName || record.name != kDomeProcessName) {
+        binding.staleReason = StaleReason::NotADome;
+    } else if (now.startTime != record.startTime) {
+        binding.staleReason = StaleReason::PidReused;
+    }
+    binding.domeRunning = binding.staleReason == StaleReason::None;
     return binding;
 }
 
@@ -118,12 +175,28 @@ orvane::Result UnbindPort(unsigned portNumber) {
     return {};
 }
 
-orvane::Result RecordDomeOwner(unsigned portNumber, long pid, const std::string& target) {
+bool RestoreReplacedLink(unsigned portNumber) {
+    const PortBinding binding = ReadPortBinding(portNumber);
+    if (!binding.StaleDomeLink() || binding.replacedTarget.empty() ||
+        !ReplaceWithSymlink(binding.link, binding.replacedTarget)) {
+        return false;
+    }
+    ::unlink(PortOwnerPath(portNumber).c_str());
+    return true;
+}
+
+orvane::Result RecordDomeOwner(unsigned portNumber, long pid, const std::string& target,
+                               const std::string& replaced) {
     const std::string path = PortOwnerPath(portNumber);
     const std::string temp = path + ".new-" + std::to_string(::getpid());
+    const ProcessIdentity self = ReadProcess(pid);
     {
         std::ofstream out(temp, std::ios::trunc);
-        out << pid << ' ' << target << '\n';
+        out << "pid " << pid << "\nstart " << self.startTime << "\nname " << self.name
+            << "\ntarget " << target << '\n';
+        if (!replaced.empty()) {
+            out << "replaced " << replaced << '\n';
+        }
         if (!out.flush()) {
             ::unlink(temp.c_str());
             return orvane::Result::Failed({}, 0, "cannot write " + temp);

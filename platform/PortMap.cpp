@@ -6,7 +6,8 @@
 
 std::string PortMapDir() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] != '\0') {
+    // A relative value is to be ignored: it would move with the current folder.
+    if (xdg != nullptr && xdg[0] == '/') {
         return std::string(xdg) + "/orvane/ports";
     }
     const char* home = std::getenv("HOME");

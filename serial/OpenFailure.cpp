@@ -1,5 +1,6 @@
 #include "serial/OpenFailure.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/PortMap.h"
@@ -13,23 +14,56 @@ std::string Quoted(const std::string& text) {
 std::string PermissionText(const std::string& device, const std::string& path,
                            const HostFacts& host) {
     std::string text = "Permission denied on " + device + ".";
-    unsigned gid = 0;
-    std::string group;
+    HostFacts::DeviceAccess access;
     const std::string user = host.UserName();
-    if (!host.DeviceGroup(path, gid, group) || user.empty()) {
+    if (!host.DeviceGroup(path, access) || user.empty()) {
         return text;
     }
-    if (!host.UserListedInGroup(user, gid)) {
-        return text + " It belongs to the group " + Quoted(group) + ", and user " + Quoted(user) +
-               " is not in it. Add them with\n    sudo usermod -aG " + group + " " + user +
-               "\nthen log out and log in again.";
+    // Joining the group helps only when the group may read and write it; root's
+    // group never should be joined for it.
+    if ((access.mode & 060) != 060 || access.gid == 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof(mode), "%04o", access.mode & 07777);
+        return text + " It is not open to its group " + Quoted(access.group) + " (mode " + mode +
+               "), so joining a group does not help. A udev rule can give it to the group "
+               "dialout, for example this line in /etc/udev/rules.d/60-orvane.rules:\n"
+               "    SUBSYSTEM==\"tty\", KERNEL==\"" +
+               access.kernelName +
+               "\", GROUP=\"dialout\", MODE=\"0660\"\n"
+               "then run \"sudo udevadm trigger\" (or plug the adapter in again) and make sure "
+               "user " +
+               Quoted(user) + " is in dialout (the command id lists their groups).";
     }
-    if (!host.SessionHasGroup(gid)) {
-        return text + " User " + Quoted(user) + " is in its group " + Quoted(group) +
+    if (!host.UserListedInGroup(user, access.gid)) {
+        return text + " It belongs to the group " + Quoted(access.group) + ", and user " +
+               Quoted(user) + " is not in it. Add them with\n    sudo usermod -aG " + access.group +
+               " " + user + "\nthen log out and log in again.";
+    }
+    if (!host.SessionHasGroup(access.gid)) {
+        return text + " User " + Quoted(user) + " is in its group " + Quoted(access.group) +
                ", but this session started before that: log out and log in again.";
     }
-    return text + " User " + Quoted(user) + " is in its group " + Quoted(group) +
-           ", yet the device's permissions do not let the group read and write it.";
+    return text + " User " + Quoted(user) + " is in its group " + Quoted(access.group) +
+           ", which may read and write it, yet it was refused: look for an access control list "
+           "(getfacl " +
+           device + ") or a security module.";
+}
+
+std::string StaleText(const OpenFailure& f) {
+    const std::string pid = std::to_string(f.domePid);
+    switch (f.staleReason) {
+        case StaleReason::NotADome:
+            return "that is gone: process " + pid + " is now " +
+                   Quoted(f.runningName.empty() ? "another program" : f.runningName);
+        case StaleReason::PidReused:
+            return "that is gone: process " + pid + " is a later orvane-vdome";
+        case StaleReason::Unproven:
+            return "whose record is too old to prove that it still runs";
+        case StaleReason::None:
+        case StaleReason::Gone:
+            break;
+    }
+    return "that is no longer running";
 }
 
 std::string Joined(const std::vector<std::string>& items) {
@@ -66,7 +100,7 @@ std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
             return "There is no device at " + f.path + ".";
         case OpenFailureKind::StaleDomeLink:
             return com + " was made by a virtual dome (process " + std::to_string(f.domePid) +
-                   ") that is no longer running; it leads to " + f.target +
+                   ") " + StaleText(f) + "; it leads to " + f.target +
                    ", which may now be another program's terminal. Bind " + com +
                    " again or start the dome again.";
         case OpenFailureKind::PermissionDenied:
@@ -74,10 +108,15 @@ std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
         case OpenFailureKind::Busy: {
             const std::vector<std::string> holders = host.Holders(f.path);
             return device + " is in use by another program" +
-                   (holders.empty() ? "" : ": " + Joined(holders)) + ".";
+                   (holders.empty() ? "" : ": " + Joined(holders)) +
+                   ". Close that program, or choose another COM port.";
         }
         case OpenFailureKind::NotSerial:
-            return device + " is not a serial device.";
+            if (!f.target.empty()) {
+                return com + " leads to " + f.target + ", which is not a serial device. Bind " +
+                       com + " to the adapter with Ports..., or correct the link " + f.path + ".";
+            }
+            return com + " is " + f.path + ", which is not a serial device.";
         case OpenFailureKind::SettingsRefused:
             return device + " refused the line settings" +
                    (f.sysError != 0 ? " (" + error + ")." : ".");

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PortBindings.h"
+
 // Why the last OpenComm failed, in terms an operator can act on.
 enum class OpenFailureKind {
     None,
@@ -27,6 +29,8 @@ struct OpenFailure {
     std::string path;    // what was opened: the COMn link or /dev/ttyS<n-1>
     std::string target;  // where the COMn link leads; empty without a link
     long domePid = 0;    // for StaleDomeLink
+    StaleReason staleReason = StaleReason::None;
+    std::string runningName;  // what runs under domePid now
 };
 
 // What the reason text needs to know about the system. The real one asks the
@@ -34,14 +38,21 @@ struct OpenFailure {
 class HostFacts {
 public:
     virtual ~HostFacts() = default;
-    // The group that owns the device at `path`; false when it cannot be told.
-    virtual bool DeviceGroup(const std::string& path, unsigned& gid, std::string& name) const = 0;
+    // Who may use the device at `path`; false when it cannot be told.
+    struct DeviceAccess {
+        unsigned gid = 0;
+        std::string group;       // its name
+        unsigned mode = 0;       // the permission bits, e.g. 0660
+        std::string kernelName;  // the node's own name, "ttyUSB0", for a udev rule
+    };
+    virtual bool DeviceGroup(const std::string& path, DeviceAccess& access) const = 0;
     virtual std::string UserName() const = 0;
     // The group database lists the user in the group.
     virtual bool UserListedInGroup(const std::string& user, unsigned gid) const = 0;
     // This process carries the group (it does not until the user logs in again).
     virtual bool SessionHasGroup(unsigned gid) const = 0;
-    // Other programs holding the device, the lock holder first: "name (pid N)".
+    // Other programs holding the device, "name (pid N)": the holder of its
+    // lock file, of its flock, then any other that has the device itself open.
     virtual std::vector<std::string> Holders(const std::string& path) const = 0;
 };
 

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -6,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "serial/OpenFailure.h"
+#include "serial/PortLock.h"
 
 namespace {
 
@@ -49,48 +50,20 @@ long FlockHolder(const struct stat& st) {
     return 0;
 }
 
-// Other processes with the device open, from their descriptors in /proc.
-std::vector<long> OpenedBy(const struct stat& st) {
-    std::vector<long> pids;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr) {
-        return pids;
-    }
-    const long self = ::getpid();
-    while (const dirent* entry = ::readdir(proc)) {
-        const long pid = std::strtol(entry->d_name, nullptr, 10);
-        if (pid <= 0 || pid == self) {
-            continue;
-        }
-        const std::string fdDir = "/proc/" + std::string(entry->d_name) + "/fd";
-        DIR* fds = ::opendir(fdDir.c_str());
-        if (fds == nullptr) {
-            continue;
-        }
-        while (const dirent* fd = ::readdir(fds)) {
-            struct stat other {};
-            if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &other) == 0 &&
-                other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
-                pids.push_back(pid);
-                break;
-            }
-        }
-        ::closedir(fds);
-    }
-    ::closedir(proc);
-    return pids;
-}
-
 class SystemFacts : public HostFacts {
 public:
-    bool DeviceGroup(const std::string& path, unsigned& gid, std::string& name) const override {
+    bool DeviceGroup(const std::string& path, DeviceAccess& access) const override {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) {
             return false;
         }
         const group* g = ::getgrgid(st.st_gid);
-        gid = st.st_gid;
-        name = g != nullptr ? g->gr_name : std::to_string(st.st_gid);
+        access.gid = st.st_gid;
+        access.group = g != nullptr ? g->gr_name : std::to_string(st.st_gid);
+        access.mode = st.st_mode & 07777;
+        char real[PATH_MAX];
+        const std::string node = ::realpath(path.c_str(), real) != nullptr ? real : path;
+        access.kernelName = node.substr(node.rfind('/') + 1);
         return true;
     }
     std::string UserName() const override {
@@ -126,11 +99,12 @@ public:
             return holders;
         }
         std::set<long> named;
-        if (const long locker = FlockHolder(st); locker > 0) {
-            holders.push_back(Holder(locker));
-            named.insert(locker);
+        for (const long locker : {UucpLockHolder(path), FlockHolder(st)}) {
+            if (locker > 0 && named.insert(locker).second) {
+                holders.push_back(Holder(locker));
+            }
         }
-        for (long pid : OpenedBy(st)) {
+        for (long pid : DeviceHolders(path)) {
             if (named.insert(pid).second) {
                 holders.push_back(Holder(pid));
             }

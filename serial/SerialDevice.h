@@ -10,6 +10,7 @@
 #include <string>
 
 #include "serial/OpenFailure.h"
+#include "serial/PortLock.h"
 
 // What a device-layer call came to, for the port's own control flow (retry,
 // wait, give up); failures reported upward are orvane::Result.
@@ -98,6 +99,7 @@ private:
 
     int m_fd = -1;
     bool m_bExclusive = false;
+    UucpLock m_uucpLock;
     unsigned m_nBitsPerChar = 10;
     unsigned m_nBaudRate = 9600;
     // The settings found at open, put back at close; backend-defined.

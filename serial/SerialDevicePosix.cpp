@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/DeviceNode.h"
 #include "serial/SerialDevicePosix.h"
 
 namespace {
@@ -225,10 +227,12 @@ SerialDevice::~SerialDevice() {
 namespace {
 
 // Which step failed and with what tells the operator what to do about it.
-enum class OpenStep { Open, Lock, Exclusive, Settings };
+enum class OpenStep { Check, Open, Lock, Exclusive, Settings };
 
 OpenFailureKind KindOf(OpenStep step, int err) {
     switch (step) {
+        case OpenStep::Check:
+            return OpenFailureKind::NotSerial;
         case OpenStep::Open:
             if (err == EACCES || err == EPERM) {
                 return OpenFailureKind::PermissionDenied;
@@ -267,9 +271,20 @@ DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
     if (path.empty()) {
         return OpenFailed(OpenStep::Open, ENOENT, why);
     }
+    // Decided before the open: opening /dev/ptmx makes a new unconnected
+    // terminal, and opening a real port raises its modem lines.
+    if (struct stat st{}; ::stat(path.c_str(), &st) == 0 && !IsSerialDeviceNode(path)) {
+        return OpenFailed(OpenStep::Check, ENOTTY, why);
+    }
+    // A serial program's lock file is honoured before the device is touched.
+    if (long holder = 0; !m_uucpLock.Take(path, holder)) {
+        return OpenFailed(OpenStep::Lock, EWOULDBLOCK, why);
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return OpenFailed(OpenStep::Open, errno, why);
+        const int err = errno;
+        m_uucpLock.Release();
+        return OpenFailed(OpenStep::Open, err, why);
     }
     bool exclusive = false;
     auto fail = [&](OpenStep step, int err) {
@@ -277,6 +292,7 @@ DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
             ioctl(fd, TIOCNXCL);
         }
         ::close(fd);
+        m_uucpLock.Release();
         return OpenFailed(step, err, why);
     };
     // flock holds against every process, root included; TIOCEXCL keeps out
@@ -288,6 +304,11 @@ DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
         exclusive = true;
     } else if (const int err = errno; ResultFromErrno(err) != DeviceResult::Unsupported) {
         return fail(OpenStep::Exclusive, err);
+    }
+    // A program that takes neither lock (cat, a shell's redirection) still
+    // reads and writes the line: two talkers on one bus.
+    if (!DeviceHolders(path).empty()) {
+        return fail(OpenStep::Lock, EWOULDBLOCK);
     }
     auto saved = std::make_unique<SavedState>();
     if (tcgetattr(fd, &saved->tio) != 0) {
@@ -469,6 +490,7 @@ void SerialDevice::Close() {
         tcsetattr(m_fd, TCSANOW, &m_pSaved->tio);
     }
     ::close(m_fd);
+    m_uucpLock.Release();
     m_fd = -1;
     m_bExclusive = false;
     m_pSaved.reset();

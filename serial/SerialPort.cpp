@@ -59,6 +59,8 @@ OpenFailure CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
     if (binding.StaleDomeLink()) {
         why.kind = OpenFailureKind::StaleDomeLink;
         why.domePid = binding.domePid;
+        why.staleReason = binding.staleReason;
+        why.runningName = binding.runningName;
         return why;
     }
     m_pfnReceive = callback;

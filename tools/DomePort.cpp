@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "platform/PortBindings.h"
@@ -93,7 +94,12 @@ orvane::Result PortLink::Create(unsigned port, const std::string& target, bool f
         if (errno != EEXIST) {
             return Errno("cannot create " + path);
         }
-        const PortBinding old = ReadPortBinding(port);
+        PortBinding old = ReadPortBinding(port);
+        // A killed --force dome left the user's link in its record: it comes
+        // back first, and is then the user's link like any other.
+        if (RestoreReplacedLink(port)) {
+            old = ReadPortBinding(port);
+        }
         if (!old.StaleDomeLink()) {
             if (!force) {
                 return orvane::Result::Failed(
@@ -112,7 +118,8 @@ orvane::Result PortLink::Create(unsigned port, const std::string& target, bool f
             m_bRestore = true;
             m_replacedTarget = old.target;
             std::ifstream owner(PortOwnerPath(port));
-            std::getline(owner, m_replacedOwner);
+            m_replacedOwner.assign(std::istreambuf_iterator<char>(owner),
+                                   std::istreambuf_iterator<char>());
         }
         // Built beside the final name and renamed over it, so the entry never
         // goes missing while it is replaced.
@@ -124,7 +131,9 @@ orvane::Result PortLink::Create(unsigned port, const std::string& target, bool f
     m_port = port;
     m_path = path;
     m_target = target;
-    if (orvane::Result recorded = RecordDomeOwner(port, ::getpid(), target); !recorded) {
+    if (orvane::Result recorded = RecordDomeOwner(port, ::getpid(), target,
+                                                  m_bRestore ? m_replacedTarget : std::string());
+        !recorded) {
         Remove();
         return recorded;
     }
@@ -142,7 +151,7 @@ void PortLink::Remove() {
             if (m_replacedOwner.empty()) {
                 ::unlink(owner.c_str());
             } else {
-                std::ofstream(owner, std::ios::trunc) << m_replacedOwner << '\n';
+                std::ofstream(owner, std::ios::trunc) << m_replacedOwner;
             }
         } else {
             ::unlink(m_path.c_str());

@@ -32,6 +32,7 @@ constexpr const char* kUsage =
     "  --json     one JSON object per line instead of text for people\n"
     "  --force    replace any other COMn link for the run; it is put back at exit\n"
     "  --help     show this help\n"
+    "  --version  show the version\n"
     "\n"
     "The port map is $XDG_CONFIG_HOME/orvane/ports (default ~/.config/orvane/ports).\n";
 
@@ -44,6 +45,7 @@ struct Options {
     bool json = false;
     bool force = false;
     bool help = false;
+    bool version = false;
 };
 
 bool ParsePort(const std::string& text, unsigned& port) {
@@ -64,6 +66,8 @@ orvane::Result ParseArgs(int argc, char** argv, Options& opt) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             opt.help = true;
+        } else if (arg == "--version") {
+            opt.version = true;
         } else if (arg == "--json") {
             opt.json = true;
         } else if (arg == "--force") {
@@ -209,6 +213,10 @@ int main(int argc, char** argv) {
     }
     if (opt.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (opt.version) {
+        std::printf("orvane-vdome %s\n", ORVANE_VERSION);
         return 0;
     }
     return Run(opt);

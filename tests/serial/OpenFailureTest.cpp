@@ -1,13 +1,19 @@
 #include "serial/OpenFailure.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
+#include <iomanip>
+#include <optional>
 #include <string>
 
 #include "platform/PortBindings.h"
+#include "serial/PortLock.h"
 #include "serial/SerialPort.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
@@ -25,10 +31,51 @@ long DeadPid() {
     return pid;
 }
 
+// A child process that holds the pty's slave open, taking no lock; with
+// `farEnd` it keeps the master too, as a virtual dome or socat does.
+class HoldingChild {
+public:
+    HoldingChild(const PtyPair& pty, bool farEnd) {
+        int ready[2];
+        if (pipe(ready) != 0) {
+            return;
+        }
+        m_pid = fork();
+        if (m_pid == 0) {
+            const int slave = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+            if (!farEnd) {
+                close(pty.master());
+            }
+            const char held = slave >= 0 ? 1 : 0;
+            (void)!write(ready[1], &held, 1);
+            pause();
+            _exit(0);
+        }
+        char held = 0;
+        (void)!read(ready[0], &held, 1);
+        close(ready[0]);
+        close(ready[1]);
+    }
+    ~HoldingChild() {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    long pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+void WriteLock(const PtyPair& pty, long pid) {
+    std::ofstream(UucpLockPath(pty.slavePath()), std::ios::trunc) << std::setw(10) << pid << '\n';
+}
+
 TEST(OpenFailure, EachConditionGivesItsReason) {
     ScopedPortMap map;
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
+    std::optional<HoldingChild> holder;
+    const std::string self = std::to_string(getpid());
     const struct {
         const char* what;
         std::function<void()> arrange;
@@ -39,7 +86,7 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
         {"a link to nothing", [&] { map.Link(3, "/dev/orvane-unplugged"); }, 3,
          OpenFailureKind::NothingThere, "leads to /dev/orvane-unplugged, which is not there"},
         {"not a terminal", [&] { map.Link(3, "/dev/null"); }, 3, OpenFailureKind::NotSerial,
-         "/dev/null is not a serial device"},
+         "COM3 leads to /dev/null, which is not a serial device"},
         {"no link and no ttyS", [] {}, 200, OpenFailureKind::NoMapping,
          "COM200 is not mapped: there is no link " + map.root() +
              "/orvane/ports/COM200 and no /dev/ttyS199"},
@@ -65,8 +112,27 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
              map.Link(3, pty.slavePath());
          },
          3, OpenFailureKind::None, ""},
+        {"a live process that is no dome in the record",
+         [&] { RecordDomeOwner(3, getpid(), pty.slavePath()); }, 3, OpenFailureKind::StaleDomeLink,
+         "that is gone: process " + self + " is now \"serial_tests\""},
+        {"a pty master", [&] { ASSERT_TRUE(BindPort(3, "/dev/ptmx")); }, 3,
+         OpenFailureKind::NotSerial,
+         "COM3 leads to /dev/ptmx, which is not a serial device. Bind COM3 to the adapter"},
+        {"a lock file of a live process",
+         [&] {
+             ASSERT_TRUE(BindPort(3, pty.slavePath()));
+             WriteLock(pty, 1);
+         },
+         3, OpenFailureKind::Busy, "is in use by another program: "},
+        {"a lock file of a process that is gone", [&] { WriteLock(pty, DeadPid()); }, 3,
+         OpenFailureKind::None, ""},
+        {"a program holding it open without a lock", [&] { holder.emplace(pty, false); }, 3,
+         OpenFailureKind::Busy, "(pid "},
+        {"the far end holding its master too", [&] { holder.emplace(pty, true); }, 3,
+         OpenFailureKind::None, ""},
     };
     for (const auto& c : cases) {
+        holder.reset();
         c.arrange();
         CSerialPort port;
         const int opened = port.OpenComm(&Ignore, c.port, 9600, 'N', 8, 1);
@@ -75,6 +141,10 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
         const std::string text = port.LastOpenResult().text;
         EXPECT_NE(text.find(c.says), std::string::npos) << c.what << ": " << text;
         EXPECT_EQ(text.empty(), c.says.empty()) << c.what;
+        if (c.kind == OpenFailureKind::Busy) {
+            const long by = holder ? holder->pid() : 1;
+            EXPECT_NE(text.find("(pid " + std::to_string(by) + ")"), std::string::npos) << text;
+        }
     }
 }
 
@@ -82,9 +152,9 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
 class ScriptedHost : public HostFacts {
 public:
     bool known = true, listed = false, session = false;
-    bool DeviceGroup(const std::string&, unsigned& gid, std::string& name) const override {
-        gid = 20;
-        name = "dialout";
+    DeviceAccess access{20, "dialout", 0660, "ttyUSB0"};
+    bool DeviceGroup(const std::string&, DeviceAccess& found) const override {
+        found = access;
         return known;
     }
     std::string UserName() const override { return "ann"; }
@@ -96,15 +166,29 @@ public:
 };
 
 TEST(OpenFailure, PermissionDeniedSaysWhatTheUserCanDo) {
+    const std::string udev = "so joining a group does not help. A udev rule";
+    const HostFacts::DeviceAccess dialout{20, "dialout", 0660, "ttyUSB0"};
     const struct {
-        bool known, listed, session;
+        HostFacts::DeviceAccess access;
+        bool listed, session;
         std::string says;
     } cases[] = {
-        {true, false, false,
+        {dialout, false, false,
          "group \"dialout\", and user \"ann\" is not in it. Add them with\n    sudo usermod -aG "
          "dialout ann\nthen log out and log in again."},
-        {true, true, false, "is in its group \"dialout\", but this session started before that"},
-        {true, true, true, "the device's permissions do not let the group read and write it"},
+        {dialout, true, false, "is in its group \"dialout\", but this session started before that"},
+        {dialout, true, true, "which may read and write it, yet it was refused"},
+        {{0, "root", 0600, "ttyUSB0"},
+         false,
+         false,
+         "not open to its group \"root\" (mode 0600), " + udev},
+        {{5, "tty", 0620, "ttyUSB0"}, false, false, "(mode 0620), " + udev},
+        {{0, "root", 0660, "ttyUSB0"},
+         false,
+         false,
+         udev + " can give it to the group dialout, for example this line in "
+                "/etc/udev/rules.d/60-orvane.rules:\n    SUBSYSTEM==\"tty\", KERNEL==\"ttyUSB0\", "
+                "GROUP=\"dialout\", MODE=\"0660\"\n"},
     };
     OpenFailure failure;
     failure.kind = OpenFailureKind::PermissionDenied;
@@ -113,7 +197,7 @@ TEST(OpenFailure, PermissionDeniedSaysWhatTheUserCanDo) {
     failure.target = "/dev/ttyUSB0";
     for (const auto& c : cases) {
         ScriptedHost host;
-        host.known = c.known;
+        host.access = c.access;
         host.listed = c.listed;
         host.session = c.session;
         const std::string text = DescribeOpenFailure(failure, host);

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "serial/PortLock.h"
 #include "tests/serial/SerialPortProbe.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
@@ -294,7 +295,15 @@ TEST_F(SerialPortTest, SecondPortOnTheSameDeviceIsRefused) {
     EXPECT_EQ(other.IsCommOpen(), 0);
     ASSERT_EQ(Send(kUp), 1);
     EXPECT_EQ(m_pty.ReadPeer(kUp.size()), kUp) << "the holder must be unaffected";
+    // The lock file other serial programs honour, as they write it.
+    const std::string lock = UucpLockPath(m_pty.slavePath());
+    EXPECT_EQ(lock.substr(lock.rfind('/')), "/LCK..pts_" + m_pty.slavePath().substr(9));
+    char mine[16];
+    std::snprintf(mine, sizeof(mine), "%10d\n", static_cast<int>(getpid()));
+    const std::vector<uint8_t> bytes = ReadWholeFile(lock);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), mine);
     m_port.CloseComm();
+    EXPECT_FALSE(std::filesystem::exists(lock)) << "removed at close";
     EXPECT_EQ(other.OpenComm(&Ignore, kPort, 9600, 'N', 8, 1), 1) << "free once the holder closed";
 }
 

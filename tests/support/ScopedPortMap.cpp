@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/DeviceNode.h"
 #include "platform/PortMap.h"
 
 namespace fs = std::filesystem;
@@ -18,9 +19,13 @@ ScopedPortMap::ScopedPortMap() {
     setenv("XDG_CONFIG_HOME", m_dir.path().c_str(), 1);
     std::error_code ec;
     fs::create_directories(PortMapDir(), ec);
+    // Serial programs' lock files too, so no test touches /run/lock.
+    fs::create_directories(m_dir.File("lock"), ec);
+    SetUucpLockDir(m_dir.File("lock"));
 }
 
 ScopedPortMap::~ScopedPortMap() {
+    SetUucpLockDir(std::string());
     if (m_hadOld) {
         setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
     } else {

@@ -5,7 +5,8 @@
 #include "tests/support/TempDir.h"
 
 // Points XDG_CONFIG_HOME at a fresh temporary folder for the test's life, so
-// "COMn" links made with Link() never touch the user's own port map.
+// "COMn" links made with Link() never touch the user's own port map; serial
+// lock files go to its "lock" folder instead of /run/lock.
 class ScopedPortMap {
 public:
     ScopedPortMap();
