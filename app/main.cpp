@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
-#include <cstdio>
 
 #include "app/OrvaneApp.h"
 #include "app/Translations.h"
@@ -9,40 +8,35 @@
 
 namespace {
 
-// --help and --version are answered before QApplication exists, which would
-// need a display. Qt's own options (-platform, -style, ...) pass through.
-bool AnsweredFromCommandLine(int argc, char* argv[]) {
+// --help and --version are answered by a core application, which needs no
+// display; the window's application comes only after it is gone. Qt's own
+// options (-platform, -style, ...) pass through to that one.
+void AnswerCommandLine(int argc, char* argv[]) {
+    QCoreApplication cli(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    InstallTranslations(QLocale().uiLanguages());
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main",
         "Drives Pelco-D and Pelco-P PTZ dome cameras over a serial line. COM1 to COM8 are the "
         "links in $XDG_CONFIG_HOME/orvane/ports (default ~/.config/orvane/ports), made with "
         "the Ports... button; see orvane(1)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    QStringList args;
-    for (int i = 0; i < argc; ++i) {
-        args << QString::fromLocal8Bit(argv[i]);
-    }
-    parser.parse(args);
+    parser.parse(QCoreApplication::arguments());
     if (parser.isSet(help)) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
-        return true;
+        parser.showHelp(0);  // exits
     }
     if (parser.isSet(version)) {
-        std::printf("orvane %s\n", ORVANE_VERSION);
-        return true;
+        parser.showVersion();  // exits
     }
-    return false;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (AnsweredFromCommandLine(argc, argv)) {
-        return 0;
-    }
+    AnswerCommandLine(argc, argv);
     // A file size limit then fails the save instead of killing the program.
     IgnoreFileSizeSignal();
     QApplication application(argc, argv);

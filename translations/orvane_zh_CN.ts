@@ -460,6 +460,10 @@ The serial line took no byte for a second (the device or the program at the othe
         <source>COM%1&apos;s binding was not removed: %2.</source>
         <translation>COM%1 的绑定未能解除：%2。</translation>
     </message>
+    <message>
+        <source>COM%1 is open: close it before you change its binding.</source>
+        <translation>COM%1 已打开：请先关闭它，再更改其绑定。</translation>
+    </message>
 </context>
 <context>
     <name>CommandListModel</name>
@@ -583,6 +587,21 @@ The serial line took no byte for a second (the device or the program at the othe
     <message>
         <source>not mapped</source>
         <translation>未映射</translation>
+    </message>
+    <message>
+        <source>stale link: its dome&apos;s record does not match a running dome</source>
+        <translation>失效链接：其球机记录与任何正在运行的虚拟球机都不符</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial device</source>
+        <translation>%1 不是串口设备</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Drives Pelco-D and Pelco-P PTZ dome cameras over a serial line. COM1 to COM8 are the links in $XDG_CONFIG_HOME/orvane/ports (default ~/.config/orvane/ports), made with the Ports... button; see orvane(1).</source>
+        <translation>通过串口线控制 Pelco-D 和 Pelco-P 云台球机。COM1 至 COM8 是 $XDG_CONFIG_HOME/orvane/ports（默认 ~/.config/orvane/ports）中的链接，用“Ports...”按钮建立；详见 orvane(1)。</translation>
     </message>
 </context>
 </TS>

@@ -1,13 +1,16 @@
 // Finding and binding serial devices from the dialog, and the COM entries
 // saying where each port leads.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/ComPortCombo.h"
 #include "app/PortsDlg.h"
@@ -74,6 +77,52 @@ TEST(PortsDialog, BindsTheSelectedDeviceByItsStableNameAndRemovesABinding) {
     EXPECT_FALSE(ReadPortBinding(2).linked);
     EXPECT_EQ(com->itemText(1).toStdString(), "COM2 - " + Fallback(2));
     EXPECT_FALSE(dlg->UnbindButton()->isEnabled()) << "nothing left to remove";
+}
+
+// What the COM list says and lets happen follows the links as they are now:
+// a target that is no serial device, a user's link put back from a killed
+// --force dome's record, the open port's binding kept, a status line dropped
+// once the link it spoke of changed.
+TEST(PortsDialog, TellsTheTruthAboutLinksAndKeepsTheOpenPortsBinding) {
+    DialogHarness h;
+    PtyPair plain;
+    h.discovery().devices = {{plain.slavePath(), "", "", "", "", 0, 0, false}};
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.File("regular.txt"), {'x'}));
+    ASSERT_TRUE(h.ports().Link(5, dir.File("regular.txt")));
+    ASSERT_TRUE(h.ports().Link(4, "/dev/pts/gone"));
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    std::ofstream(PortOwnerPath(4)) << "pid " << dead
+                                    << "\nstart 1\nname orvane-vdome\ntarget /dev/pts/gone\n"
+                                       "replaced /dev/null\n";
+    ASSERT_TRUE(h.OpenPort());
+    ASSERT_TRUE(h.Click(IDC_BTN_PORTS));
+    CPortsDlg* dlg = h.probe().PortsDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->ComCombo()->itemText(4).toStdString(),
+              "COM5 - " + dir.File("regular.txt") + " is not a serial device");
+    EXPECT_EQ(ReadPortBinding(4).target, "/dev/null");
+    EXPECT_FALSE(std::filesystem::exists(PortOwnerPath(4)));
+
+    dlg->DeviceTable()->selectRow(0);
+    dlg->ComCombo()->setCurrentIndex(0);
+    const std::string open = ReadPortBinding(1).target;
+    EXPECT_FALSE(dlg->BindButton()->isEnabled());
+    EXPECT_FALSE(dlg->UnbindButton()->isEnabled());
+    dlg->OnUnbind();
+    EXPECT_EQ(ReadPortBinding(1).target, open);
+    EXPECT_EQ(dlg->Status()->text(), "COM1 is open: close it before you change its binding.");
+
+    dlg->ComCombo()->setCurrentIndex(2);
+    QTest::mouseClick(dlg->BindButton(), Qt::LeftButton);
+    EXPECT_EQ(dlg->Status()->text().toStdString(), "COM3 now leads to " + plain.slavePath() + ".");
+    ASSERT_TRUE(h.ports().Link(3, "/dev/null"));
+    dlg->Refresh();
+    EXPECT_EQ(dlg->Status()->text(), "");
 }
 
 }  // namespace
