@@ -1,7 +1,6 @@
 // Finding and binding serial devices from the dialog, and the COM entries
 // saying where each port leads.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QComboBox>
@@ -10,7 +9,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 
 #include "app/ComPortCombo.h"
 #include "app/PortsDlg.h"
@@ -91,14 +89,7 @@ TEST(PortsDialog, TellsTheTruthAboutLinksAndKeepsTheOpenPortsBinding) {
     ASSERT_TRUE(WriteWholeFile(dir.File("regular.txt"), {'x'}));
     ASSERT_TRUE(h.ports().Link(5, dir.File("regular.txt")));
     ASSERT_TRUE(h.ports().Link(4, "/dev/pts/gone"));
-    const pid_t dead = fork();
-    if (dead == 0) {
-        _exit(0);
-    }
-    waitpid(dead, nullptr, 0);
-    std::ofstream(PortOwnerPath(4)) << "pid " << dead
-                                    << "\nstart 1\nname orvane-vdome\ntarget /dev/pts/gone\n"
-                                       "replaced /dev/null\n";
+    ASSERT_TRUE(RecordDomeOwner(4, INT32_MAX, "/dev/pts/gone", "/dev/null"));
     ASSERT_TRUE(h.OpenPort());
     ASSERT_TRUE(h.Click(IDC_BTN_PORTS));
     CPortsDlg* dlg = h.probe().PortsDialog();

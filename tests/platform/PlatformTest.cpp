@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -14,6 +11,7 @@
 #include "platform/PortBindings.h"
 #include "platform/PortMap.h"
 #include "platform/TickCount.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedPortMap.h"
 #include "tests/support/WaitUntil.h"
 
@@ -32,36 +30,6 @@ TEST(TickCount, CountsMilliseconds) {
 
 namespace {
 
-// A child process named `name` that waits to be killed; with `exitAtOnce` it
-// ends at once and is left unreaped (a zombie) until the object goes.
-class NamedChild {
-public:
-    NamedChild(const char* name, bool exitAtOnce) {
-        m_pid = fork();
-        if (m_pid == 0) {
-            prctl(PR_SET_NAME, name);
-            if (!exitAtOnce) {
-                pause();
-            }
-            _exit(0);
-        }
-        m_ready = WaitUntil([&] {
-            const ProcessIdentity id = ReadProcess(m_pid);
-            return exitAtOnce ? !id.running : id.name == name;
-        });
-    }
-    ~NamedChild() {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-    }
-    long pid() const { return m_pid; }
-    bool ready() const { return m_ready; }
-
-private:
-    pid_t m_pid = -1;
-    bool m_ready = false;
-};
-
 void WriteRecord(unsigned port, const std::string& text) {
     std::ofstream(PortOwnerPath(port), std::ios::trunc) << text;
 }
@@ -69,8 +37,11 @@ void WriteRecord(unsigned port, const std::string& text) {
 TEST(PortBindings, TrustsADomeLinkOnlyWhenItsRecordProvesTheDome) {
     ScopedPortMap map;
     ASSERT_TRUE(map.Link(4, "/dev/null"));
-    NamedChild dome("orvane-vdome", false), other("sleep", false), zombie("orvane-vdome", true);
-    ASSERT_TRUE(dome.ready() && other.ready() && zombie.ready());
+    const ChildProcess dome([] { prctl(PR_SET_NAME, "orvane-vdome"); });
+    const ChildProcess other([] { prctl(PR_SET_NAME, "sleep"); });
+    const ChildProcess zombie([] { prctl(PR_SET_NAME, "orvane-vdome"); }, true);
+    // A zombie's end reaches the pipe before /proc shows its state.
+    ASSERT_TRUE(WaitUntil([&] { return !ReadProcess(zombie.pid()).running; }));
     const std::string start = std::to_string(ReadProcess(dome.pid()).startTime);
     const std::string domePid = std::to_string(dome.pid());
     const struct {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "platform/PortBindings.h"
 #include "serial/PortLock.h"
 #include "serial/SerialPort.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScopedPortMap.h"
 
@@ -31,41 +31,6 @@ long DeadPid() {
     return pid;
 }
 
-// A child process that holds the pty's slave open, taking no lock; with
-// `farEnd` it keeps the master too, as a virtual dome or socat does.
-class HoldingChild {
-public:
-    HoldingChild(const PtyPair& pty, bool farEnd) {
-        int ready[2];
-        if (pipe(ready) != 0) {
-            return;
-        }
-        m_pid = fork();
-        if (m_pid == 0) {
-            const int slave = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
-            if (!farEnd) {
-                close(pty.master());
-            }
-            const char held = slave >= 0 ? 1 : 0;
-            (void)!write(ready[1], &held, 1);
-            pause();
-            _exit(0);
-        }
-        char held = 0;
-        (void)!read(ready[0], &held, 1);
-        close(ready[0]);
-        close(ready[1]);
-    }
-    ~HoldingChild() {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-    }
-    long pid() const { return m_pid; }
-
-private:
-    pid_t m_pid = -1;
-};
-
 void WriteLock(const PtyPair& pty, long pid) {
     std::ofstream(UucpLockPath(pty.slavePath()), std::ios::trunc) << std::setw(10) << pid << '\n';
 }
@@ -74,7 +39,17 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
     ScopedPortMap map;
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    std::optional<HoldingChild> holder;
+    // A program holding the slave open without a lock; as the far end, one
+    // that keeps the master too (a virtual dome, socat).
+    std::optional<ChildProcess> holder;
+    auto hold = [&](bool farEnd) {
+        holder.emplace([&pty, farEnd] {
+            (void)!open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+            if (!farEnd) {
+                close(pty.master());
+            }
+        });
+    };
     const std::string self = std::to_string(getpid());
     const struct {
         const char* what;
@@ -126,10 +101,9 @@ TEST(OpenFailure, EachConditionGivesItsReason) {
          3, OpenFailureKind::Busy, "is in use by another program: "},
         {"a lock file of a process that is gone", [&] { WriteLock(pty, DeadPid()); }, 3,
          OpenFailureKind::None, ""},
-        {"a program holding it open without a lock", [&] { holder.emplace(pty, false); }, 3,
-         OpenFailureKind::Busy, "(pid "},
-        {"the far end holding its master too", [&] { holder.emplace(pty, true); }, 3,
-         OpenFailureKind::None, ""},
+        {"a program holding it open without a lock", [&] { hold(false); }, 3, OpenFailureKind::Busy,
+         "(pid "},
+        {"the far end holding its master too", [&] { hold(true); }, 3, OpenFailureKind::None, ""},
     };
     for (const auto& c : cases) {
         holder.reset();

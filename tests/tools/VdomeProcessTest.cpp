@@ -27,34 +27,34 @@ TEST(VdomeProcess, TakesTheUsersLinkOnlyWithForceAndGivesItBack) {
                  {"--force", SIGINT, false, false},
                  {nullptr, SIGTERM, true, false},
                  {nullptr, 0, false, true}};
+    // Ends the dome with `stop` once its record names it, which is once its
+    // signals are taken over; with 0 it must end on its own.
+    auto run = [](const char* force, int stop) {
+        const char* argv[] = {ORVANE_VDOME_PATH, "--port", "6", force, nullptr};
+        pid_t pid = 0;
+        int status = -1;
+        if (posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+            return status;
+        }
+        if (stop != 0 && WaitUntil([&] { return ReadPortBinding(6).domePid == pid; })) {
+            kill(pid, stop);
+        }
+        if (!WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        return status;
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         ScopedPortMap map;
         ASSERT_TRUE(map.Link(6, "/dev/null"));
         ASSERT_TRUE(!c.deadDomes || RecordDomeOwner(6, INT32_MAX, "/dev/null").ok());
         if (c.killedFirst) {
-            const char* argv[] = {ORVANE_VDOME_PATH, "--port", "6", "--force", nullptr};
-            pid_t pid = 0;
-            ASSERT_EQ(
-                posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
-            EXPECT_TRUE(WaitUntil([&] { return ReadPortBinding(6).domePid == pid; }));
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
+            EXPECT_TRUE(WIFSIGNALED(run("--force", SIGKILL)));
             ASSERT_NE(ReadPortBinding(6).target, "/dev/null");
         }
-        const char* argv[] = {ORVANE_VDOME_PATH, "--port", "6", c.force, nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ),
-                  0);
-        // Its record names it once its signals are taken over.
-        if (c.stop != 0 && WaitUntil([&] { return ReadPortBinding(6).domePid == pid; })) {
-            kill(pid, c.stop);
-        }
-        int status = 0;
-        if (!WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
+        const int status = run(c.force, c.stop);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (c.stop ? 0 : 1)) << status;
         EXPECT_EQ(ReadPortBinding(6).target, c.deadDomes ? "" : "/dev/null");
         EXPECT_FALSE(std::filesystem::exists(PortOwnerPath(6)));
