@@ -8,7 +8,8 @@
 // `path` (followed to the end) is a terminal that can carry a serial line: a
 // character device of the tty class that is not a pseudo-terminal master
 // (/dev/ptmx, which makes a new unconnected terminal at every open) and not
-// /dev/tty. False when it cannot be told. The one place that decides it.
+// /dev/tty. A node the system has no class for is left to the open to judge.
+// The one place that decides it.
 bool IsSerialDeviceNode(const std::string& path);
 
 // A process as /proc shows it; `running` is false for no such process and for

@@ -133,6 +133,9 @@ std::vector<long> DeviceHolders(const std::string& device) {
         }
         bool holds = false, farEnd = false;
         while (const dirent* fd = ::readdir(fds)) {
+            if (fd->d_name[0] == '.') {
+                continue;
+            }
             const std::string link = dir + "/fd/" + fd->d_name;
             // Only device nodes matter; everything else is skipped unread.
             const std::string target = ReadLink(link);
