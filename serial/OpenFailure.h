@@ -15,6 +15,11 @@ enum class OpenFailureKind {
     NotSerial,         // the device is not a terminal
     SettingsRefused,   // the device refused the line settings
     NoMonitor,         // the port's thread could not be started
+    NameNotFound,      // a network entry's host name does not resolve
+    ConnectRefused,    // nothing listens on the server's port
+    NoAnswer,          // the server did not answer in time (connect or settings)
+    NotRfc2217,        // the server's port did not take COM-PORT-OPTION
+    ServerClosed,      // the server hung up during the open
     Failed,            // anything else; see sysError
 };
 
@@ -27,6 +32,7 @@ struct OpenFailure {
     std::string path;    // what was opened: the COMn link or /dev/ttyS<n-1>
     std::string target;  // where the COMn link leads; empty without a link
     long domePid = 0;    // for StaleDomeLink
+    std::string line;    // the line settings asked for, as "9600 8N1"
 };
 
 // What the reason text needs to know about the system. The real one asks the
