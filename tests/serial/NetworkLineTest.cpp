@@ -186,19 +186,7 @@ TEST(NetworkLineOpen, EachFailureGivesItsReason) {
     const std::string others = ComPortRequest(kSetDataSize + kServerOffset, 8, 1) +
                                ComPortRequest(kSetParity + kServerOffset, kParityNone, 1) +
                                ComPortRequest(kSetStopSize + kServerOffset, 1, 1);
-    // A listener whose one-place backlog is full drops the next SYN: no answer.
-    const int full = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof(addr);
-    ::bind(full, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(full, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::listen(full, 0);
-    const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
-    ::connect(filler, reinterpret_cast<sockaddr*>(&addr), len);
-    const std::string fullTarget = "tcp:127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
-
+    DeafPort deaf;
     ScriptedServer agrees(ComPortRequest(kSetBaudRate + kServerOffset, 9600, 4) + others);
     ScriptedServer slower(ComPortRequest(kSetBaudRate + kServerOffset, 4800, 4) + others);
     ScriptedServer silent("");
@@ -212,7 +200,7 @@ TEST(NetworkLineOpen, EachFailureGivesItsReason) {
         {silent.Target(), OpenFailureKind::NoAnswer, "No answer from 127.0.0.1 within 2 s"},
         {"tcp:127.0.0.1:" + std::to_string(Ser2net::FreePort()), OpenFailureKind::ConnectRefused,
          "is the server's port in raw or RFC 2217 mode"},
-        {fullTarget, OpenFailureKind::NoAnswer, "No answer from 127.0.0.1 within 3 s"},
+        {deaf.Target(), OpenFailureKind::NoAnswer, "No answer from 127.0.0.1 within 3 s"},
     };
     ScopedPortMap map;
     for (const auto& c : cases) {
@@ -225,8 +213,6 @@ TEST(NetworkLineOpen, EachFailureGivesItsReason) {
         const std::string text = port.LastOpenResult().text;
         EXPECT_NE(text.find(c.says), std::string::npos) << c.target << ": " << text;
     }
-    ::close(filler);
-    ::close(full);
 }
 
 }  // namespace

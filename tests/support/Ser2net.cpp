@@ -77,3 +77,22 @@ void Ser2net::Kill() {
         m_pid = -1;
     }
 }
+
+DeafPort::DeafPort() {
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof(addr);
+    ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), len);
+    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::listen(m_listener, 0);
+    m_port = ntohs(addr.sin_port);
+    m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::connect(m_filler, reinterpret_cast<sockaddr*>(&addr), len);
+}
+
+DeafPort::~DeafPort() {
+    ::close(m_filler);
+    ::close(m_listener);
+}

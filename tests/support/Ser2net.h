@@ -35,3 +35,19 @@ private:
     TempDir m_dir;
     pid_t m_pid = -1;
 };
+
+// A loopback port whose one-place backlog is already taken: a connect to it
+// gets no answer at all, like one to a server that is switched off.
+class DeafPort {
+public:
+    DeafPort();
+    ~DeafPort();
+    DeafPort(const DeafPort&) = delete;
+    DeafPort& operator=(const DeafPort&) = delete;
+    std::string Target() const { return "tcp:127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    int m_listener = -1;
+    int m_filler = -1;
+    uint16_t m_port = 0;
+};
