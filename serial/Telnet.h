@@ -52,6 +52,7 @@ public:
     struct Answer {
         bool seen = false;
         uint32_t value = 0;
+        bool operator==(const Answer&) const = default;
     };
 
     // Turns `count` received bytes into data in place: the data bytes, IACs

@@ -13,14 +13,20 @@
 
 namespace {
 
-bool Connects(uint16_t port) {
+// A socket connecting to the loopback port; `ok` says whether it did.
+int ConnectLoopback(uint16_t port, bool& ok) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-    ::close(fd);
+    ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    return fd;
+}
+
+bool Connects(uint16_t port) {
+    bool ok = false;
+    ::close(ConnectLoopback(port, ok));
     return ok;
 }
 
@@ -30,16 +36,23 @@ bool Ser2net::Installed() {
     return ::access(kProgram, X_OK) == 0;
 }
 
-uint16_t Ser2net::FreePort() {
+int ListenLoopback(int backlog, uint16_t& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof(addr);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
+    ::listen(fd, backlog);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+uint16_t Ser2net::FreePort() {
+    uint16_t port = 0;
+    ::close(ListenLoopback(1, port));
+    return port;
 }
 
 Ser2net::Ser2net(const std::string& device, bool rfc2217)
@@ -78,18 +91,9 @@ void Ser2net::Kill() {
     }
 }
 
-DeafPort::DeafPort() {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof(addr);
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::listen(m_listener, 0);
-    m_port = ntohs(addr.sin_port);
-    m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ::connect(m_filler, reinterpret_cast<sockaddr*>(&addr), len);
+DeafPort::DeafPort() : m_listener(ListenLoopback(0, m_port)) {
+    bool taken = false;
+    m_filler = ConnectLoopback(m_port, taken);
 }
 
 DeafPort::~DeafPort() {

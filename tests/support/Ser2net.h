@@ -7,6 +7,9 @@
 
 #include "tests/support/TempDir.h"
 
+// A socket listening on a free loopback port, which it sets.
+int ListenLoopback(int backlog, uint16_t& port);
+
 // A real serial device server for the tests: ser2net in the foreground,
 // bridging one device on a free loopback port, raw or RFC 2217.
 class Ser2net {
@@ -47,7 +50,7 @@ public:
     std::string Target() const { return "tcp:127.0.0.1:" + std::to_string(m_port); }
 
 private:
+    uint16_t m_port = 0;  // set by the listener's initialiser, so declared first
     int m_listener = -1;
     int m_filler = -1;
-    uint16_t m_port = 0;
 };
