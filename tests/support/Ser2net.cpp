@@ -71,13 +71,14 @@ bool Ser2net::Start() {
     std::ofstream(config) << "connection: &line\n  accepter: "
                           << (m_rfc2217 ? "telnet(rfc2217),tcp," : "tcp,") << "127.0.0.1," << m_port
                           << "\n  connector: serialdev," << m_device << ",9600n81,local\n";
+    const std::string pidFile = m_dir.path() + "/pid";  // made before the fork: no malloc after it
     m_pid = ::fork();
     if (m_pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
-        ::execl(kProgram, kProgram, "-n", "-u", "-c", config.c_str(), "-P",
-                (m_dir.path() + "/pid").c_str(), static_cast<char*>(nullptr));
+        ::execl(kProgram, kProgram, "-n", "-u", "-c", config.c_str(), "-P", pidFile.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     return m_pid > 0 && WaitUntil([this] { return Connects(m_port); });
