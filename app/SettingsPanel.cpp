@@ -185,6 +185,9 @@ bool COrvaneDlg::StartNetworkOpen(bool quiet) {
         return false;
     }
     JoinNetworkOpen();
+    // Until the outcome is back the port is not open: a reopen's controls go too.
+    m_bPortOpen = 0;
+    EnableControls(kPortGroup, false);
     m_pSerialPort->SetLineLostCallback(
         [this] { QMetaObject::invokeMethod(this, &COrvaneDlg::OnLineLost, Qt::QueuedConnection); });
     GetDlgItem(IDC_BTN_OPENPORT)->setEnabled(false);
