@@ -198,6 +198,7 @@ void COrvaneDlg::ReleaseObjects() {
     // without waiting for its pass.
     EndHold();
     StopAutoThread();
+    JoinNetworkOpen();
     if (m_hLogThread.joinable()) {
         m_bLogRun = 0;
         m_hLogThread.join();

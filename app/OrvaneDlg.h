@@ -182,6 +182,15 @@ private:
     void ReopenPort();
     // Opens the port with the current selections; false when refused.
     bool OpenSelectedPort();
+    // A port that leads to a serial device server is opened on a thread of
+    // its own, so the window never waits on the network; true when started.
+    // FinishNetworkOpen takes the outcome back on the dialog's thread.
+    bool StartNetworkOpen(bool quiet);
+    void FinishNetworkOpen(bool opened, bool quiet, PortSettings line);
+    void JoinNetworkOpen();
+    // The port's state after an open, with the Open/Close button and the
+    // port group to match; a refusal is explained unless `quiet`.
+    void ShowOpenOutcome(bool opened, bool quiet);
     // Posted by the port's thread when the device went away under it.
     void OnLineLost();
     IPortDiscovery& Discovery();
@@ -238,6 +247,9 @@ private:
     std::atomic<bool> m_replayShowPosted{false};
     bool m_listAtBottom = true;  // before the rows being inserted
     std::thread m_hLogThread;
+    // Connecting to a serial device server; the port is not touched here
+    // until it has been joined.
+    std::thread m_hOpenThread;
 
     QTableView* m_listCommands = nullptr;
     QLabel* m_labelReplayPass = nullptr;

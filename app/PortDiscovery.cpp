@@ -4,6 +4,7 @@
 
 #include "commandlist/SelectionTables.h"
 #include "console/Texts.h"
+#include "platform/NetworkPort.h"
 #include "platform/PortBindings.h"
 #include "platform/PortMap.h"
 
@@ -65,6 +66,13 @@ std::string ComPortLabel(unsigned portNumber, const std::vector<SerialDeviceInfo
     RestoreReplacedLink(portNumber);
     const PortBinding binding = ReadPortBinding(portNumber);
     if (binding.linked) {
+        if (const std::optional<NetworkTarget> server = ParseNetworkTarget(binding.target)) {
+            const std::string form =
+                server->mode == NetworkMode::Rfc2217
+                    ? texts::translate("PortDiscovery", "%1 (RFC 2217)")
+                    : texts::translate("PortDiscovery", "%1 (raw: the server's line settings)");
+            return com + texts::Fill(form, {NetworkEndpoint(*server)});
+        }
         if (binding.StaleDomeLink()) {
             return com +
                    (binding.staleReason == StaleReason::Gone

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -13,6 +15,7 @@
 
 #include "app/ComPortCombo.h"
 #include "commandlist/SelectionTables.h"
+#include "platform/NetworkPort.h"
 #include "platform/PortBindings.h"
 
 namespace {
@@ -73,6 +76,25 @@ CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     row->addWidget(m_bind);
     row->addWidget(m_unbind);
 
+    // A serial device server: the port map entry names it as tcp: or rfc2217:.
+    m_host = new QLineEdit(this);
+    m_host->setPlaceholderText(tr("host or address"));
+    m_tcpPort = new QLineEdit(this);
+    m_tcpPort->setPlaceholderText(tr("TCP port"));
+    m_tcpPort->setValidator(new QIntValidator(1, 65535, m_tcpPort));
+    m_tcpPort->setMaximumWidth(80);
+    m_mode = new QComboBox(this);
+    m_mode->addItem(tr("RFC 2217 (line settings sent)"));
+    m_mode->addItem(tr("raw TCP (the server's line settings)"));
+    m_bindNetwork = new QPushButton(tr("Bind network port"), this);
+    m_bindNetwork->setAutoDefault(false);
+    auto* network = new QHBoxLayout;
+    network->addWidget(new QLabel(tr("Network port:"), this));
+    network->addWidget(m_host, 1);
+    network->addWidget(m_tcpPort);
+    network->addWidget(m_mode);
+    network->addWidget(m_bindNetwork);
+
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -82,6 +104,7 @@ CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     layout->addWidget(intro);
     layout->addWidget(m_table, 1);
     layout->addLayout(row);
+    layout->addLayout(network);
     layout->addWidget(m_status);
     layout->addWidget(buttons);
     resize(760, 360);
@@ -92,6 +115,7 @@ CPortsDlg::CPortsDlg(IPortDiscovery& discovery, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_bind, &QPushButton::clicked, this, &CPortsDlg::OnBind);
     connect(m_unbind, &QPushButton::clicked, this, &CPortsDlg::OnUnbind);
+    connect(m_bindNetwork, &QPushButton::clicked, this, &CPortsDlg::OnBindNetwork);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &CPortsDlg::UpdateButtons);
     connect(m_com, &QComboBox::currentIndexChanged, this, &CPortsDlg::UpdateButtons);
 }
@@ -240,6 +264,36 @@ void CPortsDlg::OnUnbind() {
     } else {
         SetStatus(tr("COM%1's binding was not removed: %2.").arg(port).arg(Text(unbound.Message())),
                   port);
+    }
+    Refresh();
+    emit BindingsChanged();
+}
+
+void CPortsDlg::OnBindNetwork() {
+    const unsigned port = SelectedPort();
+    if (port == 0) {
+        return;
+    }
+    bool numeric = false;
+    const unsigned tcpPort = m_tcpPort->text().trimmed().toUInt(&numeric);
+    NetworkTarget wanted;
+    wanted.mode = m_mode->currentIndex() == 0 ? NetworkMode::Rfc2217 : NetworkMode::Raw;
+    wanted.host = m_host->text().trimmed().toStdString();
+    wanted.port = static_cast<uint16_t>(numeric && tcpPort <= 65535 ? tcpPort : 0);
+    // Read back as the open will read it, so what is bound is what opens.
+    const std::optional<NetworkTarget> server = ParseNetworkTarget(NetworkTargetText(wanted));
+    if (!server) {
+        m_status->setText(tr("COM%1 was not bound: give the server's host name or address and "
+                             "its TCP port (1 to 65535).")
+                              .arg(port));
+        return;
+    }
+    const std::string target = NetworkTargetText(*server);
+    const orvane::Result bound = BindPort(port, target);
+    if (bound) {
+        m_status->setText(tr("COM%1 now leads to %2.").arg(port).arg(Text(target)));
+    } else {
+        m_status->setText(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
     }
     Refresh();
     emit BindingsChanged();

@@ -8,7 +8,9 @@
 #include "app/PortDiscovery.h"
 
 class CComPortCombo;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -42,6 +44,8 @@ public:
     void Refresh();
     void OnBind();
     void OnUnbind();
+    // Binds the COM port to the serial device server named in the network row.
+    void OnBindNetwork();
 
     // Test seam: the controls.
     QTableWidget* DeviceTable() const { return m_table; }
@@ -49,6 +53,10 @@ public:
     QPushButton* BindButton() const { return m_bind; }
     QPushButton* UnbindButton() const { return m_unbind; }
     QLabel* Status() const { return m_status; }
+    QLineEdit* HostEdit() const { return m_host; }
+    QLineEdit* TcpPortEdit() const { return m_tcpPort; }
+    QComboBox* ModeCombo() const { return m_mode; }
+    QPushButton* BindNetworkButton() const { return m_bindNetwork; }
     const QTimer* RefreshTimer() const { return m_timer; }
 
 signals:
@@ -74,6 +82,10 @@ private:
     QPushButton* m_bind = nullptr;
     QPushButton* m_unbind = nullptr;
     QLabel* m_status = nullptr;
+    QLineEdit* m_host = nullptr;
+    QLineEdit* m_tcpPort = nullptr;
+    QComboBox* m_mode = nullptr;
+    QPushButton* m_bindNetwork = nullptr;
     QTimer* m_timer = nullptr;
     std::function<unsigned()> m_openPort;
     // The port the status line speaks of and where its link led then: once

@@ -15,6 +15,8 @@
 #include "console/ControlIds.h"
 #include "console/HoldCommand.h"
 #include "console/NumberField.h"
+#include "platform/NetworkPort.h"
+#include "platform/PortBindings.h"
 #include "ptz/PelcoD.h"
 #include "ptz/PelcoP.h"
 #include "serial/SerialPort.h"
@@ -172,9 +174,87 @@ bool COrvaneDlg::OpenSelectedPort() {
 
 void COrvaneDlg::ReopenPort() {
     m_pSerialPort->CloseComm();
-    m_bPortOpen = OpenSelectedPort() ? 1 : 0;
-    EnableControls(kPortGroup, m_bPortOpen != 0);
-    SetDlgItemText(IDC_BTN_OPENPORT, m_bPortOpen ? tr("Close") : tr("Open"));
+    if (!StartNetworkOpen(true)) {
+        ShowOpenOutcome(OpenSelectedPort(), true);
+    }
+}
+
+bool COrvaneDlg::StartNetworkOpen(bool quiet) {
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    if (!line || !ParseNetworkTarget(ReadPortBinding(line->portNumber).target)) {
+        return false;
+    }
+    JoinNetworkOpen();
+    // Until the outcome is back the port is not open: a reopen's controls go too.
+    m_bPortOpen = 0;
+    EnableControls(kPortGroup, false);
+    m_pSerialPort->SetLineLostCallback(
+        [this] { QMetaObject::invokeMethod(this, &COrvaneDlg::OnLineLost, Qt::QueuedConnection); });
+    GetDlgItem(IDC_BTN_OPENPORT)->setEnabled(false);
+    SetDlgItemText(IDC_BTN_OPENPORT, tr("Connecting..."));
+    CSerialPort* port = m_pSerialPort.get();
+    m_hOpenThread = std::thread([this, port, quiet, line = *line] {
+        const bool opened = port->OpenComm(&IgnoreReceived, line.portNumber, line.baudRate,
+                                           line.parity, line.dataBits, line.stopBits) != 0;
+        // Dropped by Qt if the dialog is gone; it joins this thread first.
+        QMetaObject::invokeMethod(
+            this, [this, opened, quiet, line] { FinishNetworkOpen(opened, quiet, line); },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void COrvaneDlg::JoinNetworkOpen() {
+    if (m_hOpenThread.joinable()) {
+        m_hOpenThread.join();
+    }
+}
+
+void COrvaneDlg::FinishNetworkOpen(bool opened, bool quiet, PortSettings line) {
+    JoinNetworkOpen();
+    if (!m_pSerialPort) {
+        return;  // shut down while connecting
+    }
+    GetDlgItem(IDC_BTN_OPENPORT)->setEnabled(true);
+    ShowOpenOutcome(opened, quiet);
+    // A line setting chosen while connecting applies now.
+    const std::optional<PortSettings> now = PortSettingsFor(ReadSelections().port);
+    if (opened && now &&
+        (now->portNumber != line.portNumber || now->baudRate != line.baudRate ||
+         now->parity != line.parity || now->dataBits != line.dataBits ||
+         now->stopBits != line.stopBits)) {
+        ReopenPort();
+    }
+}
+
+void COrvaneDlg::ShowOpenOutcome(bool opened, bool quiet) {
+    m_bPortOpen = opened ? 1 : 0;
+    EnableControls(kPortGroup, opened);
+    SetDlgItemText(IDC_BTN_OPENPORT, opened ? tr("Close") : tr("Open"));
+    if (quiet) {
+        return;
+    }
+    if (!opened) {
+        // A missing selection is refused like a port that cannot be opened.
+        const bool chosen = PortSettingsFor(ReadSelections().port).has_value();
+        const std::string why =
+            chosen ? m_pSerialPort->LastOpenResult().text : tr(kNoSelection).toStdString();
+        m_prompter->Message(tr(kOpenFailed).toStdString() + "\n\n" + why, kMessageCaption,
+                            PromptIcon::Information);
+        RefreshComLabels();
+        return;
+    }
+    std::string text = tr("Serial Port Open Success!").toStdString();
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    const std::optional<NetworkTarget> server =
+        line ? ParseNetworkTarget(ReadPortBinding(line->portNumber).target) : std::nullopt;
+    if (server && server->mode == NetworkMode::Raw) {
+        text += "\n\n" + tr("%1 is in raw mode: the line settings are the server's own, not "
+                            "the ones chosen here.")
+                             .arg(QString::fromStdString(NetworkEndpoint(*server)))
+                             .toStdString();
+    }
+    m_prompter->Message(text, kMessageCaption, PromptIcon::Information);
 }
 
 void COrvaneDlg::OnOpenPort() {
@@ -196,21 +276,9 @@ void COrvaneDlg::OnOpenPort() {
                             PromptIcon::Information);
         return;
     }
-    // A missing selection is refused like a port that cannot be opened.
-    if (!OpenSelectedPort()) {
-        const bool chosen = PortSettingsFor(ReadSelections().port).has_value();
-        const std::string why =
-            chosen ? m_pSerialPort->LastOpenResult().text : tr(kNoSelection).toStdString();
-        m_prompter->Message(tr(kOpenFailed).toStdString() + "\n\n" + why, kMessageCaption,
-                            PromptIcon::Information);
-        RefreshComLabels();
-        return;
+    if (!StartNetworkOpen(false)) {
+        ShowOpenOutcome(OpenSelectedPort(), false);
     }
-    m_bPortOpen = 1;
-    EnableControls(kPortGroup, true);
-    SetDlgItemText(IDC_BTN_OPENPORT, tr("Close"));
-    m_prompter->Message(tr("Serial Port Open Success!").toStdString(), kMessageCaption,
-                        PromptIcon::Information);
 }
 
 void COrvaneDlg::OnSelchangePtzAddress() {

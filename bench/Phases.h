@@ -20,6 +20,7 @@ struct BenchOptions {
 void MeasureStartUp(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureIdleCost(const BenchOptions& options, std::vector<Measure>& out);
 void MeasurePressToWire(const BenchOptions& options, std::vector<Measure>& out);
+void MeasurePressToSocket(const BenchOptions& options, std::vector<Measure>& out);
 void MeasurePressUnderFlood(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureReplayCadence(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out);

@@ -4,7 +4,7 @@
 //   orvane-bench [--json FILE] [--only PHASE,...] [--presses N] [--rows N]
 //                [--idle-seconds N] [--startup-runs N]
 //
-// Phases: startup, idle, press, flood, replay, list, record.
+// Phases: startup, idle, press, net, flood, replay, list, record.
 
 #include <limits.h>
 #include <stdlib.h>
@@ -37,6 +37,7 @@ const Phase kPhases[] = {
     {"startup", "start-up", &MeasureStartUp, false},
     {"idle", "idle cost", &MeasureIdleCost, true},
     {"press", "press to wire", &MeasurePressToWire, true},
+    {"net", "press to socket (raw TCP on loopback)", &MeasurePressToSocket, true},
     {"flood", "press to wire under an input flood", &MeasurePressUnderFlood, true},
     {"replay", "replay cadence", &MeasureReplayCadence, true},
     {"list", "large list", &MeasureLargeList, true},
@@ -47,7 +48,7 @@ int Usage(const char* self) {
     std::fprintf(stderr,
                  "usage: %s [--json FILE] [--only PHASE,...] [--presses N] [--rows N]\n"
                  "          [--idle-seconds N] [--startup-runs N]\n"
-                 "phases: startup, idle, press, flood, replay, list, record\n",
+                 "phases: startup, idle, press, net, flood, replay, list, record\n",
                  self);
     return 2;
 }

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/NetworkPort.h"
 #include "platform/PortMap.h"
+#include "serial/NetworkDevice.h"
 
 namespace {
 
@@ -74,12 +76,53 @@ std::string Joined(const std::vector<std::string>& items) {
     return out;
 }
 
+std::string Seconds(std::chrono::seconds s) {
+    return std::to_string(s.count()) + " s";
+}
+
+// The texts of a COM entry that leads to a serial device server.
+std::string NetworkText(const OpenFailure& f, const NetworkTarget& net) {
+    const std::string com = "COM" + std::to_string(f.portNumber);
+    const std::string server = NetworkEndpoint(net);
+    switch (f.kind) {
+        case OpenFailureKind::NameNotFound:
+            return "Name not found: " + Quoted(net.host) + " (" + com + " leads to " + f.target +
+                   "). Check the name, or bind " + com + " to the server's address.";
+        case OpenFailureKind::ConnectRefused:
+            return "Connection refused by " + server +
+                   ": is the server's port in raw or RFC 2217 mode, and is the port number right?";
+        case OpenFailureKind::NoAnswer:
+            return "No answer from " + net.host + " within " +
+                   Seconds(f.line.empty() ? kConnectTimeout : kNegotiateTimeout) +
+                   ". Is the server switched on and reachable from here?";
+        case OpenFailureKind::NotRfc2217:
+            return server +
+                   " did not take the RFC 2217 line settings: is the server's port in RFC 2217 "
+                   "(telnet) mode? For a port in raw mode bind " +
+                   com + " as tcp:" + server + ".";
+        case OpenFailureKind::ServerClosed:
+            return server +
+                   " closed the connection: another client may be using the port. Close it there "
+                   "and press Open.";
+        case OpenFailureKind::SettingsRefused:
+            return "The server " + server + " refused " + f.line +
+                   ". Choose settings its port allows.";
+        default:
+            return std::string();
+    }
+}
+
 }  // namespace
 
 std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
     const std::string com = "COM" + std::to_string(f.portNumber);
     const std::string device = f.target.empty() ? f.path : f.target;
     const std::string error = f.sysError != 0 ? std::strerror(f.sysError) : "unknown error";
+    if (const std::optional<NetworkTarget> net = ParseNetworkTarget(f.target)) {
+        if (std::string text = NetworkText(f, *net); !text.empty()) {
+            return text;
+        }
+    }
     switch (f.kind) {
         case OpenFailureKind::None:
             return std::string();
@@ -122,6 +165,11 @@ std::string DescribeOpenFailure(const OpenFailure& f, const HostFacts& host) {
                    (f.sysError != 0 ? " (" + error + ")." : ".");
         case OpenFailureKind::NoMonitor:
             return "The port's thread could not be started.";
+        case OpenFailureKind::NameNotFound:
+        case OpenFailureKind::ConnectRefused:
+        case OpenFailureKind::NoAnswer:
+        case OpenFailureKind::NotRfc2217:
+        case OpenFailureKind::ServerClosed:
         case OpenFailureKind::Failed:
             break;
     }

@@ -17,6 +17,11 @@ enum class OpenFailureKind {
     NotSerial,         // the device is not a terminal
     SettingsRefused,   // the device refused the line settings
     NoMonitor,         // the port's thread could not be started
+    NameNotFound,      // a network entry's host name does not resolve
+    ConnectRefused,    // nothing listens on the server's port
+    NoAnswer,          // the server did not answer in time (connect or settings)
+    NotRfc2217,        // the server's port did not take COM-PORT-OPTION
+    ServerClosed,      // the server hung up during the open
     Failed,            // anything else; see sysError
 };
 
@@ -31,6 +36,7 @@ struct OpenFailure {
     long domePid = 0;    // for StaleDomeLink
     StaleReason staleReason = StaleReason::None;
     std::string runningName;  // what runs under domePid now
+    std::string line;    // the line settings asked for, as "9600 8N1"
 };
 
 // What the reason text needs to know about the system. The real one asks the

@@ -12,6 +12,9 @@
 #include "serial/OpenFailure.h"
 #include "serial/PortLock.h"
 
+struct NetworkTarget;
+class NetworkDevice;
+
 // What a device-layer call came to, for the port's own control flow (retry,
 // wait, give up); failures reported upward are orvane::Result.
 enum class DeviceResult {
@@ -75,7 +78,10 @@ public:
     // Opens `path` for this process alone and remembers its settings, which
     // Close puts back. On failure fills the kind and error of `why`, if given.
     DeviceResult Open(const std::string& path, OpenFailure* why = nullptr);
-    bool IsOpen() const { return m_fd >= 0; }
+    // The same for a COM entry that leads to a serial device server; every
+    // call below then goes to the network backend.
+    DeviceResult OpenNetwork(const NetworkTarget& target, OpenFailure* why = nullptr);
+    bool IsOpen() const { return Descriptor() >= 0; }
     // Applies the settings and checks that the speed took.
     DeviceResult Configure(const LineSettings& settings);
     // Unsupported on a device without modem lines, such as a pty.
@@ -90,7 +96,7 @@ public:
     // result than Ok whatever was still queued for output has been discarded.
     DeviceResult Write(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
     void Close();
-    int Descriptor() const { return m_fd; }
+    int Descriptor() const;
 
 private:
     DeviceResult WriteAndDrain(const uint8_t* data, uint32_t length, const WriteTimeouts& timeouts);
@@ -105,6 +111,7 @@ private:
     // The settings found at open, put back at close; backend-defined.
     struct SavedState;
     std::unique_ptr<SavedState> m_pSaved;
+    std::unique_ptr<NetworkDevice> m_pNet;
 };
 
 enum class WaitOutcome { Stop, Send, Line, Hangup, Interrupted, Failed };

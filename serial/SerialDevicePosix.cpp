@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/DeviceNode.h"
+#include "serial/NetworkDevice.h"
 #include "serial/SerialDevicePosix.h"
 
 namespace {
@@ -320,7 +321,24 @@ DeviceResult SerialDevice::Open(const std::string& path, OpenFailure* why) {
     return DeviceResult::Ok;
 }
 
+DeviceResult SerialDevice::OpenNetwork(const NetworkTarget& target, OpenFailure* why) {
+    Close();
+    m_pNet = std::make_unique<NetworkDevice>();
+    const DeviceResult result = m_pNet->Open(target, why);
+    if (result != DeviceResult::Ok) {
+        m_pNet.reset();
+    }
+    return result;
+}
+
+int SerialDevice::Descriptor() const {
+    return m_pNet ? m_pNet->Descriptor() : m_fd;
+}
+
 DeviceResult SerialDevice::Configure(const LineSettings& settings) {
+    if (m_pNet) {
+        return m_pNet->Configure(settings);
+    }
     if (m_fd < 0) {
         return DeviceResult::Failed;
     }
@@ -346,6 +364,9 @@ DeviceResult SerialDevice::Configure(const LineSettings& settings) {
 }
 
 DeviceResult SerialDevice::RaiseRts() {
+    if (m_pNet) {
+        return DeviceResult::Unsupported;  // the server drives its own lines
+    }
     int bits = TIOCM_RTS;
     if (ioctl(m_fd, TIOCMBIS, &bits) != 0) {
         return ResultFromErrno(errno);
@@ -354,6 +375,9 @@ DeviceResult SerialDevice::RaiseRts() {
 }
 
 DeviceResult SerialDevice::DiscardInput() {
+    if (m_pNet) {
+        return m_pNet->DiscardInput();
+    }
     if (tcflush(m_fd, TCIFLUSH) != 0) {
         return ResultFromErrno(errno);
     }
@@ -361,6 +385,9 @@ DeviceResult SerialDevice::DiscardInput() {
 }
 
 DeviceResult SerialDevice::QueuedInput(uint32_t& count) const {
+    if (m_pNet) {
+        return m_pNet->QueuedInput(count);
+    }
     int queued = 0;
     if (ioctl(m_fd, TIOCINQ, &queued) != 0) {
         count = 0;
@@ -371,6 +398,9 @@ DeviceResult SerialDevice::QueuedInput(uint32_t& count) const {
 }
 
 DeviceResult SerialDevice::Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) {
+    if (m_pNet) {
+        return m_pNet->Read(buffer, capacity, got);
+    }
     got = 0;
     const ssize_t n = ::read(m_fd, buffer, capacity);
     if (n >= 0) {
@@ -403,6 +433,9 @@ uint32_t SerialDevice::MsPerChar() const {
 
 DeviceResult SerialDevice::Write(const uint8_t* data, uint32_t length,
                                  const WriteTimeouts& timeouts) {
+    if (m_pNet) {
+        return m_pNet->Write(data, length, timeouts);
+    }
     if (m_fd < 0) {
         return DeviceResult::Failed;
     }
@@ -478,6 +511,7 @@ DeviceResult SerialDevice::WriteAndDrain(const uint8_t* data, uint32_t length,
 }
 
 void SerialDevice::Close() {
+    m_pNet.reset();
     if (m_fd < 0) {
         return;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/NetworkPort.h"
 #include "platform/PortBindings.h"
 #include "platform/PortMap.h"
 
@@ -17,6 +18,11 @@ constexpr uint32_t kRetryPauseMs = 100;
 // Input that is reported again and again but never yields a byte means the
 // driver is broken; past this many such line events it is no longer watched.
 constexpr uint32_t kMaxEmptyPasses = 64;
+
+std::string LineText(const LineSettings& s) {
+    return std::to_string(s.baudRate) + " " + std::to_string(s.dataBits) + s.parity +
+           std::to_string(s.stopBits);
+}
 
 }  // namespace
 
@@ -71,14 +77,22 @@ OpenFailure CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
     }
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        if (m_hPort.Open(why.path, &why) != DeviceResult::Ok) {
+        const std::optional<NetworkTarget> server =
+            binding.linked ? ParseNetworkTarget(binding.target) : std::nullopt;
+        const DeviceResult opened =
+            server ? m_hPort.OpenNetwork(*server, &why) : m_hPort.Open(why.path, &why);
+        if (opened != DeviceResult::Ok) {
             if (why.kind == OpenFailureKind::NothingThere && !binding.linked) {
                 why.kind = OpenFailureKind::NoMapping;
             }
             return why;
         }
-        why.kind = OpenFailureKind::SettingsRefused;
-        if (m_hPort.Configure(settings) != DeviceResult::Ok) {
+        why.line = LineText(settings);
+        const DeviceResult configured = m_hPort.Configure(settings);
+        if (configured != DeviceResult::Ok) {
+            why.kind = configured == DeviceResult::TimedOut ? OpenFailureKind::NoAnswer
+                       : configured == DeviceResult::Gone   ? OpenFailureKind::ServerClosed
+                                                            : OpenFailureKind::SettingsRefused;
             return why;
         }
         // A device without modem lines (a pty) has no RTS to raise.

@@ -10,16 +10,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 
+#include "platform/NetworkPort.h"
 #include "platform/Result.h"
+#include "tools/DomeListener.h"
 #include "tools/DomePort.h"
 #include "tools/VirtualDome.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: orvane-vdome [--port N] [--json] [--force]\n"
+    "Usage: orvane-vdome [--port N] [--tcp [ADDRESS:]PORT] [--json] [--force]\n"
     "\n"
     "A virtual Pelco-D / Pelco-P dome for Orvane. Creates a pseudo-terminal,\n"
     "points \"COMn\" of Orvane's port map at it, decodes every frame that\n"
@@ -29,6 +32,10 @@ constexpr const char* kUsage =
     "dome that is no longer running is replaced without asking.\n"
     "\n"
     "  --port N   map COMN instead of COM1\n"
+    "  --tcp [ADDRESS:]PORT\n"
+    "             listen on a TCP port in raw mode, as a serial device server\n"
+    "             does (ADDRESS 127.0.0.1 unless given), and map COMn to it as\n"
+    "             tcp:ADDRESS:PORT instead of making a pseudo-terminal\n"
     "  --json     one JSON object per line instead of text for people\n"
     "  --force    replace any other COMn link for the run; it is put back at exit\n"
     "  --help     show this help\n"
@@ -46,6 +53,7 @@ struct Options {
     bool force = false;
     bool help = false;
     bool version = false;
+    std::optional<NetworkTarget> tcp;
 };
 
 bool ParsePort(const std::string& text, unsigned& port) {
@@ -72,6 +80,14 @@ orvane::Result ParseArgs(int argc, char** argv, Options& opt) {
             opt.json = true;
         } else if (arg == "--force") {
             opt.force = true;
+        } else if (arg == "--tcp") {
+            const std::string value = i + 1 < argc ? argv[++i] : "";
+            const bool hasAddress = value.find(':') != std::string::npos;
+            opt.tcp = ParseNetworkTarget("tcp:" + (hasAddress ? value : "127.0.0.1:" + value));
+            if (!opt.tcp) {
+                return orvane::Result::Failed(
+                    {}, 0, "--tcp wants [ADDRESS:]PORT, such as 4001, not \"" + value + "\"");
+            }
         } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
             std::string value;
             if (arg == "--port") {
@@ -135,11 +151,15 @@ int Run(const Options& opt) {
     signal(SIGPIPE, SIG_IGN);
 
     DomePort port;
-    if (const orvane::Result opened = port.Open(); !opened) {
+    DomeListener listener;
+    const orvane::Result opened =
+        opt.tcp ? listener.Open(opt.tcp->host, opt.tcp->port) : port.Open();
+    if (!opened) {
         return Fail(opened.Message());
     }
+    const std::string line = opt.tcp ? NetworkTargetText(*opt.tcp) : port.slavePath();
     PortLink link;
-    if (const orvane::Result linked = link.Create(opt.port, port.slavePath(), opt.force); !linked) {
+    if (const orvane::Result linked = link.Create(opt.port, line, opt.force); !linked) {
         return Fail(linked.Message());
     }
     const std::time_t started = std::time(nullptr);
@@ -151,7 +171,7 @@ int Run(const Options& opt) {
     std::fprintf(stderr,
                  "orvane-vdome: COM%u is %s (%s); times are seconds since %s; "
                  "waiting for frames, Ctrl+C stops\n",
-                 opt.port, port.slavePath().c_str(), link.path().c_str(), clock);
+                 opt.port, line.c_str(), link.path().c_str(), clock);
 
     VirtualDome dome(opt.json);
     const auto start = std::chrono::steady_clock::now();
@@ -160,8 +180,11 @@ int Run(const Options& opt) {
     };
     int result = 0;
     for (;;) {
-        pollfd fds[2] = {{port.master(), POLLIN, 0}, {signalFd, POLLIN, 0}};
-        const int ready = poll(fds, 2, dome.Pending() ? kQuietMs : kIdleMs);
+        // On TCP the line is the client's socket; the listener is watched beside it.
+        const int lineFd = opt.tcp ? listener.client() : port.master();
+        pollfd fds[3] = {
+            {lineFd, POLLIN, 0}, {signalFd, POLLIN, 0}, {listener.listener(), POLLIN, 0}};
+        const int ready = poll(fds, 3, dome.Pending() ? kQuietMs : kIdleMs);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -176,22 +199,31 @@ int Run(const Options& opt) {
             }
             break;
         }
+        if (fds[2].revents & POLLIN) {
+            listener.Accept();
+        }
         std::vector<std::string> lines;
         if (fds[0].revents & POLLIN) {
             uint8_t buf[4096];
-            const ssize_t n = read(port.master(), buf, sizeof(buf));
+            const ssize_t n = read(lineFd, buf, sizeof(buf));
             if (n > 0) {
                 lines = dome.Feed(buf, static_cast<size_t>(n), elapsed());
+            } else if (opt.tcp && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
+                listener.DropClient();  // the program closed or lost the line
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 result = Fail(std::string("reading the line failed: ") + std::strerror(errno));
                 break;
             }
+        } else if (opt.tcp && (fds[0].revents & (POLLHUP | POLLERR))) {
+            listener.DropClient();
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             result = Fail("the pseudo-terminal was closed");
             break;
         } else if (ready == 0) {
             lines = dome.Flush(elapsed());
-            port.ReleaseStaleExclusive();
+            if (!opt.tcp) {
+                port.ReleaseStaleExclusive();
+            }
         }
         if (!Print(lines)) {
             result = Fail(std::string("cannot write the log: ") + std::strerror(errno));

@@ -393,6 +393,14 @@ The serial line took no byte for a second (the device or the program at the othe
         <source>SHOT</source>
         <translation>抓拍</translation>
     </message>
+    <message>
+        <source>Connecting...</source>
+        <translation>正在连接...</translation>
+    </message>
+    <message>
+        <source>%1 is in raw mode: the line settings are the server&apos;s own, not the ones chosen here.</source>
+        <translation>%1 为原始模式：线路参数由服务器自身决定，而非此处所选。</translation>
+    </message>
 </context>
 <context>
     <name>CPortsDlg</name>
@@ -463,6 +471,34 @@ The serial line took no byte for a second (the device or the program at the othe
     <message>
         <source>COM%1 is open: close it before you change its binding.</source>
         <translation>COM%1 已打开：请先关闭它，再更改其绑定。</translation>
+    </message>
+    <message>
+        <source>host or address</source>
+        <translation>主机名或地址</translation>
+    </message>
+    <message>
+        <source>TCP port</source>
+        <translation>TCP 端口</translation>
+    </message>
+    <message>
+        <source>RFC 2217 (line settings sent)</source>
+        <translation>RFC 2217（发送线路参数）</translation>
+    </message>
+    <message>
+        <source>raw TCP (the server&apos;s line settings)</source>
+        <translation>原始 TCP（使用服务器的线路参数）</translation>
+    </message>
+    <message>
+        <source>Bind network port</source>
+        <translation>绑定网络端口</translation>
+    </message>
+    <message>
+        <source>Network port:</source>
+        <translation>网络端口：</translation>
+    </message>
+    <message>
+        <source>COM%1 was not bound: give the server&apos;s host name or address and its TCP port (1 to 65535).</source>
+        <translation>COM%1 未绑定：请填写服务器的主机名或地址及其 TCP 端口（1 到 65535）。</translation>
     </message>
 </context>
 <context>
@@ -587,6 +623,14 @@ The serial line took no byte for a second (the device or the program at the othe
     <message>
         <source>not mapped</source>
         <translation>未映射</translation>
+    </message>
+    <message>
+        <source>%1 (RFC 2217)</source>
+        <translation>%1（RFC 2217）</translation>
+    </message>
+    <message>
+        <source>%1 (raw: the server&apos;s line settings)</source>
+        <translation>%1（原始：使用服务器的线路参数）</translation>
     </message>
     <message>
         <source>stale link: its dome&apos;s record does not match a running dome</source>

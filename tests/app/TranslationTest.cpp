@@ -30,7 +30,7 @@ QStringList EnglishTexts(const QWidget& top) {
         }
     }
     static const QRegularExpression notWords(QStringLiteral(
-        R"(COM\d*|Orvane|PELCO_[DP]|Pelco-[DP]|RS485|VID|PID|\b[0-9a-f]{2}\b|/\S*|\w+\.cfg|\w{3} +\d+ \d{4})"));
+        R"(COM\d*|Orvane|RFC 2217|TCP|PELCO_[DP]|Pelco-[DP]|RS485|VID|PID|\b[0-9a-f]{2}\b|/\S*|\w+\.cfg|\w{3} +\d+ \d{4})"));
     return texts.replaceInStrings(notWords, QString())
         .filter(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
 }
