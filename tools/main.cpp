@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +20,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: orvane-vdome [--port N] [--json] [--force]\n"
+    "Usage: orvane-vdome [--port N] [--address N] [--baud B] [--json] [--force]\n"
     "\n"
     "A virtual Pelco-D / Pelco-P dome for Orvane. Creates a pseudo-terminal,\n"
     "points \"COMn\" of Orvane's port map at it, decodes every frame that\n"
@@ -29,6 +30,10 @@ constexpr const char* kUsage =
     "dome that is no longer running is replaced without asking.\n"
     "\n"
     "  --port N   map COMN instead of COM1\n"
+    "  --address N  the dome's own bus address, 1-255 (default 1): it answers\n"
+    "             position queries (Pelco-D 0x51, 0x53, 0x55) only there\n"
+    "  --baud B   the dome's line speed (default 4800): at any other speed the\n"
+    "             program sets on the port, the dome understands nothing\n"
     "  --json     one JSON object per line instead of text for people\n"
     "  --force    replace any other COMn link for the run; it is put back at exit\n"
     "  --help     show this help\n"
@@ -44,7 +49,47 @@ struct Options {
     bool json = false;
     bool force = false;
     bool help = false;
+    unsigned address = VirtualDome::kDefaultAddress;
+    unsigned baud = VirtualDome::kDefaultBaud;
 };
+
+// The speeds a program can set on the terminal, and what it reads as.
+struct BaudCode {
+    speed_t code;
+    unsigned baud;
+};
+constexpr BaudCode kBauds[] = {
+    {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
+    {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
+    {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+    {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+};
+
+bool ParseBaud(const std::string& text, unsigned& baud) {
+    for (const BaudCode& b : kBauds) {
+        if (text == std::to_string(b.baud)) {
+            baud = b.baud;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The line speed the program on the other side set: a pty's master reads
+// the slave's settings.
+unsigned LineBaud(int master) {
+    termios tio{};
+    if (tcgetattr(master, &tio) != 0) {
+        return 0;
+    }
+    const speed_t code = cfgetispeed(&tio);
+    for (const BaudCode& b : kBauds) {
+        if (b.code == code) {
+            return b.baud;
+        }
+    }
+    return 0;
+}
 
 bool ParsePort(const std::string& text, unsigned& port) {
     if (text.empty() || text.size() > 3 ||
@@ -68,6 +113,18 @@ orvane::Result ParseArgs(int argc, char** argv, Options& opt) {
             opt.json = true;
         } else if (arg == "--force") {
             opt.force = true;
+        } else if (arg == "--address" || arg == "--baud") {
+            if (i + 1 >= argc) {
+                return orvane::Result::Failed({}, 0, arg + " needs a number");
+            }
+            const std::string value = argv[++i];
+            if (arg == "--address" ? !ParsePort(value, opt.address) : !ParseBaud(value, opt.baud)) {
+                return orvane::Result::Failed(
+                    {}, 0,
+                    arg == "--address"
+                        ? "--address wants a number from 1 to 255, not \"" + value + "\""
+                        : "--baud wants a standard rate such as 4800, not \"" + value + "\"");
+            }
         } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
             std::string value;
             if (arg == "--port") {
@@ -145,11 +202,12 @@ int Run(const Options& opt) {
         std::strftime(clock, sizeof(clock), "%H:%M:%S", &local);
     }
     std::fprintf(stderr,
-                 "orvane-vdome: COM%u is %s (%s); times are seconds since %s; "
-                 "waiting for frames, Ctrl+C stops\n",
-                 opt.port, port.slavePath().c_str(), link.path().c_str(), clock);
+                 "orvane-vdome: COM%u is %s (%s); address %u at %u baud; times are seconds "
+                 "since %s; waiting for frames, Ctrl+C stops\n",
+                 opt.port, port.slavePath().c_str(), link.path().c_str(), opt.address, opt.baud,
+                 clock);
 
-    VirtualDome dome(opt.json);
+    VirtualDome dome(opt.json, static_cast<uint8_t>(opt.address), opt.baud);
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] {
         return std::chrono::duration_cast<DomeTime>(std::chrono::steady_clock::now() - start);
@@ -177,7 +235,12 @@ int Run(const Options& opt) {
             uint8_t buf[4096];
             const ssize_t n = read(port.master(), buf, sizeof(buf));
             if (n > 0) {
-                lines = dome.Feed(buf, static_cast<size_t>(n), elapsed());
+                lines = dome.Feed(buf, static_cast<size_t>(n), elapsed(), LineBaud(port.master()));
+                const std::vector<uint8_t> replies = dome.TakeReplies();
+                // A reply is a few bytes into an empty pty buffer; one that
+                // does not fit is lost, as on a line nobody reads.
+                if (!replies.empty() && write(port.master(), replies.data(), replies.size()) < 0) {
+                }
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 result = Fail(std::string("reading the line failed: ") + std::strerror(errno));
                 break;
