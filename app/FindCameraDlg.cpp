@@ -102,7 +102,7 @@ void CFindCameraDlg::SetAddressRange(uint8_t first, uint8_t last) {
 
 void CFindCameraDlg::Received(const uint8_t* data, size_t size) {
     if (m_scan) {
-        m_scan->Received(data, size);
+        m_scan->Received(data, size, static_cast<uint32_t>(m_clock.elapsed()));
         Step();
     }
 }

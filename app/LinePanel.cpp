@@ -124,7 +124,8 @@ QString COrvaneDlg::PositionUnavailable() const {
     if (!m_bPortOpen || !m_pPtz) {
         return tr("Open the port to ask for or set the camera's position.");
     }
-    if (dynamic_cast<const PelcoP*>(m_pPtz.get()) != nullptr) {
+    const bool pelcoP = dynamic_cast<const PelcoP*>(m_pPtz.get()) != nullptr;
+    if (pelcoP) {
         return tr("Pelco-P has no position commands: these controls work with Pelco-D only.");
     }
     if (m_bAutoRun) {

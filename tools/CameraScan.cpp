@@ -64,8 +64,8 @@ CameraScan::Do CameraScan::Next(uint32_t nowMs) {
     return Do::Done;
 }
 
-void CameraScan::Received(const uint8_t* data, size_t size) {
-    if (!m_waiting || m_step >= m_steps.size()) {
+void CameraScan::Received(const uint8_t* data, size_t size, uint32_t nowMs) {
+    if (!m_waiting || m_step >= m_steps.size() || static_cast<int32_t>(nowMs - m_deadline) >= 0) {
         return;
     }
     const Step& step = m_steps[m_step];

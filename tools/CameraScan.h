@@ -42,7 +42,8 @@ public:
     Do Next(uint32_t nowMs);
     unsigned baud() const { return m_openBaud; }
     const std::vector<uint8_t>& frame() const { return m_frame; }
-    void Received(const uint8_t* data, size_t size);
+    // Bytes that came back at `nowMs`; a reply after the wait does not count.
+    void Received(const uint8_t* data, size_t size, uint32_t nowMs);
     void Cancel() { m_step = m_steps.size(); }
 
     size_t stepsDone() const { return m_step; }
