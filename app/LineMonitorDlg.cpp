@@ -353,9 +353,13 @@ void CLineMonitorDlg::Refresh() {
     m_dirty = false;
     QScrollBar* bar = m_view->verticalScrollBar();
     const bool atBottom = bar->value() == bar->maximum();
+    const int at = bar->value();
     m_model->Refresh();
+    // Follows new lines unless the operator scrolled away to read.
     if (atBottom) {
         m_view->scrollToBottom();
+    } else {
+        bar->setValue(at);
     }
 }
 
