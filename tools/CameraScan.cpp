@@ -19,7 +19,7 @@ uint32_t CameraScan::ReplyTimeoutMs(unsigned baud) {
     return (kBits * 1000 + rate - 1) / rate + kMarginMs;
 }
 
-CameraScan::CameraScan(Plan plan) {
+CameraScan::CameraScan(const Plan& plan) {
     std::vector<DomeProtocol> protocols;
     if (plan.pelcoD) {
         protocols.push_back(DomeProtocol::PelcoD);

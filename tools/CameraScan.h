@@ -35,7 +35,7 @@ public:
     static constexpr uint32_t kMarginMs = 50;
     static uint32_t ReplyTimeoutMs(unsigned baud);
 
-    explicit CameraScan(Plan plan);
+    explicit CameraScan(const Plan& plan);
 
     // What to do at `nowMs`: Reopen the line at baud(), Send frame(), Wait
     // for bytes or a later call, or nothing more (Done).
