@@ -100,9 +100,17 @@ void CFindCameraDlg::SetAddressRange(uint8_t first, uint8_t last) {
     m_last = last;
 }
 
+void CFindCameraDlg::SetClock(std::function<uint32_t()> now) {
+    m_now = std::move(now);
+}
+
+uint32_t CFindCameraDlg::Now() const {
+    return m_now ? m_now() : static_cast<uint32_t>(m_clock.elapsed());
+}
+
 void CFindCameraDlg::Received(const uint8_t* data, size_t size) {
     if (m_scan) {
-        m_scan->Received(data, size, static_cast<uint32_t>(m_clock.elapsed()));
+        m_scan->Received(data, size, Now());
         Step();
     }
 }
@@ -144,8 +152,7 @@ void CFindCameraDlg::Step() {
         return;
     }
     for (;;) {
-        const auto now = static_cast<uint32_t>(m_clock.elapsed());
-        switch (m_scan->Next(now)) {
+        switch (m_scan->Next(Now())) {
             case CameraScan::Do::Reopen:
                 if (!m_link.reopen(m_scan->baud())) {
                     m_status->setText(

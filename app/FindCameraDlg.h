@@ -45,6 +45,8 @@ public:
     void Received(const uint8_t* data, size_t size);
     // Test seam: the addresses scanned (1-255 by default).
     void SetAddressRange(uint8_t first, uint8_t last);
+    // Test seam: the scan's millisecond clock; null restores the steady one.
+    void SetClock(std::function<uint32_t()> now);
 
     QPushButton* startButton() const { return m_start; }
     QPushButton* applyButton() const { return m_apply; }
@@ -64,6 +66,7 @@ protected:
 
 private:
     void ShowProgress();
+    uint32_t Now() const;
     void Finish(bool cancelled);
 
     ScanLink m_link;
@@ -81,4 +84,5 @@ private:
     QLabel* m_status;
     QTimer* m_timer;
     QElapsedTimer m_clock;
+    std::function<uint32_t()> m_now;
 };

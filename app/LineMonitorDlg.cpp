@@ -267,6 +267,10 @@ CLineMonitorDlg::CLineMonitorDlg(IPrompter& prompter, PositionLink link, QWidget
     connect(m_setZoom, &QPushButton::clicked, this,
             [this] { m_link.send(kSetZoom, static_cast<uint16_t>(m_zoomField->value())); });
 
+    m_queryWait = new QTimer(this);
+    m_queryWait->setSingleShot(true);
+    m_queryWait->setInterval(kQuerySpacingMs);
+    connect(m_queryWait, &QTimer::timeout, this, &CLineMonitorDlg::NextQuery);
     m_refresh = new QTimer(this);
     m_refresh->setInterval(kRefreshMs);
     connect(m_refresh, &QTimer::timeout, this, &CLineMonitorDlg::Refresh);
@@ -321,6 +325,9 @@ void CLineMonitorDlg::TakeReply(const LineEntry& entry) {
             return;
     }
     ShowPosition();
+    if (e.frame.command.opcode == m_awaiting) {
+        NextQuery();
+    }
 }
 
 void CLineMonitorDlg::ShowPosition() {
@@ -419,12 +426,31 @@ void CLineMonitorDlg::OnSave() {
     }
 }
 
-// One query at a time: the port drops unread input before each write, so a
-// reply still arriving when the next query goes out would be lost.
+// One query at a time, the next when the reply came or the wait ran out:
+// the port drops unread input before each write, so a reply still arriving
+// when the next query goes out would be lost.
 void CLineMonitorDlg::OnQueryPosition() {
-    int delay = 0;
-    for (uint8_t query : {kQueryPan, kQueryTilt, kQueryZoom}) {
-        QTimer::singleShot(delay, this, [this, query] { m_link.send(query, 0); });
-        delay += kQuerySpacingMs;
+    m_queries = {kQueryTilt, kQueryZoom};
+    SendQuery(kQueryPan);
+}
+
+void CLineMonitorDlg::SendQuery(uint8_t query) {
+    m_awaiting = ReplyFor(query);
+    m_queryWait->start();
+    m_link.send(query, 0);
+}
+
+void CLineMonitorDlg::NextQuery() {
+    m_queryWait->stop();
+    m_awaiting = 0;
+    if (m_queries.empty()) {
+        return;
     }
+    const uint8_t next = m_queries.front();
+    m_queries.erase(m_queries.begin());
+    SendQuery(next);
+}
+
+void CLineMonitorDlg::SetQuerySpacing(int ms) {
+    m_queryWait->setInterval(ms);
 }

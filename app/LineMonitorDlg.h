@@ -70,8 +70,9 @@ public:
     // A received partial frame is settled after the line is this quiet.
     static constexpr uint32_t kQuietMs = 200;
     static constexpr int kRefreshMs = 100;
-    // A query and its reply at 2400 baud, plus the scan's margin for a
-    // USB adapter's latency.
+    // The longest wait for a reply before the next query goes anyway: a
+    // query and its reply at 2400 baud, plus the scan's margin for a USB
+    // adapter's latency.
     static constexpr int kQuerySpacingMs = 130;
 
     CLineMonitorDlg(IPrompter& prompter, PositionLink link, QWidget* parent = nullptr);
@@ -91,6 +92,8 @@ public:
     QLabel* positionLabel() const { return m_position; }
     QLabel* reasonLabel() const { return m_reason; }
     QDoubleSpinBox* panField() const { return m_panField; }
+    // Test seam: the longest wait for a reply to a position query.
+    void SetQuerySpacing(int ms);
 
 public slots:
     void OnClear();
@@ -101,6 +104,8 @@ public slots:
 
 private:
     void TakeReply(const LineEntry& entry);
+    void SendQuery(uint8_t query);
+    void NextQuery();
     void ShowPosition();
 
     IPrompter& m_prompter;
@@ -121,6 +126,9 @@ private:
     QLabel* m_position;
     QLabel* m_reason;
     QTimer* m_refresh;
+    QTimer* m_queryWait;
+    std::vector<uint8_t> m_queries;  // still to send
+    uint8_t m_awaiting = 0;          // the reply the last query asked for
     bool m_dirty = false;
     uint64_t m_shownTotal = 0;
     uint64_t m_droppedBytes = 0;

@@ -45,17 +45,27 @@ struct DomeAtPeer {
     PtyPair& pty;
     VirtualDome dome;
 
-    void Serve() {
+    // Reads what the line brought and answers it; what it did.
+    struct Served {
+        bool read = false;
+        bool replied = false;
+    };
+    Served Serve() {
+        Served served;
         pollfd pfd{pty.master(), POLLIN, 0};
         uint8_t buf[256];
         while (poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN) != 0) {
             const ssize_t n = read(pty.master(), buf, sizeof(buf));
             if (n <= 0) {
-                return;
+                break;
             }
+            served.read = true;
             dome.Feed(buf, static_cast<size_t>(n), DomeTime{0}, LineBaud(pty.master()));
-            pty.WritePeer(dome.TakeReplies());
+            const std::vector<uint8_t> replies = dome.TakeReplies();
+            served.replied = served.replied || !replies.empty();
+            pty.WritePeer(replies);
         }
+        return served;
     }
 };
 
@@ -63,7 +73,9 @@ void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-bool HasLine(const CLineMonitorDlg& monitor, const std::string& line) {
+// The lines as shown once the window has taken what arrived.
+bool HasLine(CLineMonitorDlg& monitor, const std::string& line) {
+    monitor.Refresh();
     return monitor.Export(false).find(line) != std::string::npos;
 }
 
@@ -76,6 +88,8 @@ TEST(LineMonitor, ShowsTheQueriesAndTheDecodedReplies) {
     ASSERT_TRUE(h.OpenPort());
     ASSERT_TRUE(h.Click(IDC_BTN_MONITOR));
     CLineMonitorDlg& monitor = *h.probe().MonitorDialog();
+    // Each query waits for its reply, however slow the machine.
+    monitor.SetQuerySpacing(5000);
     Click(monitor.queryButton());
     ASSERT_TRUE(h.WaitFor([&] {
         peer.Serve();
@@ -143,10 +157,20 @@ TEST(FindCamera, FindsTheDomeOnceAndPutsThePortBack) {
     CFindCameraDlg& find = *h.probe().FindDialog();
     find.SetAddressRange(36, 38);
     find.pelcoPBox()->setChecked(true);
+    // The scan's clock moves only once the dome has read a query and kept
+    // quiet, so no wait depends on how fast the machine is.
+    uint32_t now = 0;
+    find.SetClock([&now] { return now; });
     Click(find.startButton());
     ASSERT_TRUE(h.WaitFor(
         [&] {
-            peer.Serve();
+            const int rows = find.results()->rowCount();
+            const DomeAtPeer::Served served = peer.Serve();
+            if (served.replied) {
+                EXPECT_TRUE(h.WaitFor([&] { return find.results()->rowCount() > rows; }));
+            } else if (served.read) {
+                now += 1000;
+            }
             return !find.Scanning();
         },
         30000));
