@@ -29,16 +29,16 @@ namespace {
 constexpr int kLongListRows = 20;
 
 // Everything that needs an open port.
-constexpr std::array<int, 35> kPortGroupIds = {
-    IDC_BTN_BROWSE,      IDC_BTN_SAVE,      IDC_BTN_UP,        IDC_BTN_DOWN,
-    IDC_BTN_LEFT,        IDC_BTN_RIGHT,     IDC_BTN_LU,        IDC_BTN_RU,
-    IDC_BTN_LD,          IDC_BTN_RD,        IDC_BTN_WIDE,      IDC_BTN_TELE,
-    IDC_BTN_FAR,         IDC_BTN_NEAR,      IDC_BTN_OPEN,      IDC_BTN_CLOSE,
-    IDC_BTN_PRESET,      IDC_BTN_SHOT,      IDC_BTN_SEND,      IDC_COMBO_PRESETID,
-    IDC_EDIT_HEXCOMMAND, IDC_BTN_AUTOSTART, IDC_BTN_CALL,      IDC_EDIT_CMDINTERVAL,
-    IDC_BTN_CLEAR,       IDC_BTN_STOP,      IDC_BTN_MENU,      IDC_BTN_SCAN,
-    IDC_BTN_TOUR,        IDC_BTN_MEMORY,    IDC_EDIT_CTRLRATE, IDC_BTN_SETAUX,
-    IDC_BTN_CLRAUX,      IDC_BTN_HOME,      IDC_BTN_DELETE,
+constexpr std::array<int, 36> kPortGroupIds = {
+    IDC_BTN_FINDCAMERA,   IDC_BTN_BROWSE,      IDC_BTN_SAVE,      IDC_BTN_UP,
+    IDC_BTN_DOWN,         IDC_BTN_LEFT,        IDC_BTN_RIGHT,     IDC_BTN_LU,
+    IDC_BTN_RU,           IDC_BTN_LD,          IDC_BTN_RD,        IDC_BTN_WIDE,
+    IDC_BTN_TELE,         IDC_BTN_FAR,         IDC_BTN_NEAR,      IDC_BTN_OPEN,
+    IDC_BTN_CLOSE,        IDC_BTN_PRESET,      IDC_BTN_SHOT,      IDC_BTN_SEND,
+    IDC_COMBO_PRESETID,   IDC_EDIT_HEXCOMMAND, IDC_BTN_AUTOSTART, IDC_BTN_CALL,
+    IDC_EDIT_CMDINTERVAL, IDC_BTN_CLEAR,       IDC_BTN_STOP,      IDC_BTN_MENU,
+    IDC_BTN_SCAN,         IDC_BTN_TOUR,        IDC_BTN_MEMORY,    IDC_EDIT_CTRLRATE,
+    IDC_BTN_SETAUX,       IDC_BTN_CLRAUX,      IDC_BTN_HOME,      IDC_BTN_DELETE,
 };
 
 // Everything a running replay must not meet, except the buttons that stop
@@ -210,8 +210,11 @@ void COrvaneDlg::BuildTemplate() {
 
     AddGroup(tr("Command List"), 163, 130, 292, 270);
     m_pListModel = new CommandListModel(this);
-    m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 250);
+    m_listCommands = AddControl(IDC_LIST_COMMANDS, new QTableView(this), 171, 142, 276, 232);
     m_listCommands->setModel(m_pListModel);
+    // Under the list of what was sent: the whole line, and the camera search.
+    button(IDC_BTN_MONITOR, tr("Line Monitor..."), 171, 378, 70, 14);
+    button(IDC_BTN_FINDCAMERA, tr("Find Camera..."), 245, 378, 70, 14);
 
     setFixedSize(DialogUnits(font()).Size(462, 407));
     ConnectHandlers();
@@ -240,6 +243,8 @@ void COrvaneDlg::ConnectHandlers() {
     clicked(IDC_BTN_HOME, &COrvaneDlg::OnHome);
     clicked(IDC_BTN_CLRAUX, &COrvaneDlg::OnClrAux);
     clicked(IDC_BTN_SETAUX, &COrvaneDlg::OnSetAux);
+    clicked(IDC_BTN_MONITOR, &COrvaneDlg::OnLineMonitor);
+    clicked(IDC_BTN_FINDCAMERA, &COrvaneDlg::OnFindCamera);
     // Only the operator's choices count, not the selections the dialog makes.
     connect(m_cbPtzAddress, &QComboBox::activated, this, &COrvaneDlg::OnSelchangePtzAddress);
     connect(m_cbPtzModel, &QComboBox::activated, this, &COrvaneDlg::OnSelchangePtzModel);

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "app/AppIcon.h"
+#include "app/LineCapture.h"
 #include "app/QtPrompter.h"
 #include "app/StartThread.h"
 #include "commandlist/CommandListFile.h"
@@ -199,6 +200,7 @@ void COrvaneDlg::ReleaseObjects() {
     EndHold();
     StopAutoThread();
     JoinNetworkOpen();
+    CloseLineWindows();
     if (m_hLogThread.joinable()) {
         m_bLogRun = 0;
         m_hLogThread.join();

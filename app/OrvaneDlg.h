@@ -19,6 +19,9 @@
 #include "commandlist/SelectionTables.h"
 
 class CComPortCombo;
+class CFindCameraDlg;
+class CLineMonitorDlg;
+class LineCapture;
 class CommandListModel;
 class CPortsDlg;
 class CSerialPort;
@@ -122,6 +125,8 @@ public slots:
     void OnSave();
     void OnBrowse();
     void OnAutoStart();
+    void OnLineMonitor();
+    void OnFindCamera();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -196,6 +201,18 @@ private:
     IPortDiscovery& Discovery();
     // Each COM entry says where it leads now.
     void RefreshComLabels();
+
+    // Line monitor and camera scan (LinePanel.cpp).
+    // Takes the batch the port's tap collected, on the dialog's thread.
+    void DrainLine();
+    // The tap is on the port only while the monitor shows or a scan runs.
+    void UpdateLineTap();
+    // Empty when the position controls may be used; otherwise why not.
+    QString PositionUnavailable() const;
+    void SendPositionCommand(uint8_t opcode, uint16_t value);
+    bool ReopenAtBaud(unsigned baud);
+    // Ends a scan (the port back at its baud rate) and closes both windows.
+    void CloseLineWindows();
 
     // Command panel (CommandPanel.cpp).
     void StyleCommandList();
@@ -286,6 +303,9 @@ private:
     std::unique_ptr<IPortDiscovery> m_ownDiscovery;
     IPortDiscovery* m_pDiscovery = nullptr;
     CPortsDlg* m_pPortsDlg = nullptr;
+    std::unique_ptr<LineCapture> m_lineCapture;
+    CLineMonitorDlg* m_pMonitorDlg = nullptr;
+    CFindCameraDlg* m_pFindDlg = nullptr;
     std::vector<CommandRecord> m_replayRecords;  // kept to reuse its storage
     bool m_initialised = false;
 };

@@ -28,3 +28,9 @@ std::optional<std::string> HoldEndingPrompter::ChooseFolder(const std::string& t
     EndHold();
     return m_inner.ChooseFolder(title);
 }
+
+std::optional<std::string> HoldEndingPrompter::SaveFile(const std::string& defaultName,
+                                                        const std::string& filter) {
+    EndHold();
+    return m_inner.SaveFile(defaultName, filter);
+}

@@ -23,6 +23,13 @@ public:
     // A folder chooser; the chosen folder, or nothing when cancelled. Paths
     // are the file system's bytes, which need not be UTF-8.
     virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+    // A save-file chooser; the path, or nothing when cancelled.
+    virtual std::optional<std::string> SaveFile(const std::string& defaultName,
+                                                const std::string& filter) {
+        (void)defaultName;
+        (void)filter;
+        return std::nullopt;
+    }
 };
 
 // Ends a hold under way before each prompt: a modal box would take the
@@ -37,6 +44,8 @@ public:
     std::optional<std::string> OpenFile(const std::string& defaultName,
                                         const std::string& filter) override;
     std::optional<std::string> ChooseFolder(const std::string& title) override;
+    std::optional<std::string> SaveFile(const std::string& defaultName,
+                                        const std::string& filter) override;
 
 private:
     IPrompter& m_inner;

@@ -110,3 +110,14 @@ std::optional<std::string> QtPrompter::ChooseFolder(const std::string& title) {
     }
     return ToLocalPath(folder);
 }
+
+std::optional<std::string> QtPrompter::SaveFile(const std::string& defaultName,
+                                                const std::string& filter) {
+    QFileDialog chooser(m_owner, QString(), QString(), QString::fromStdString(filter));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.selectFile(QString::fromStdString(defaultName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return ToLocalPath(chooser.selectedFiles().front());
+}

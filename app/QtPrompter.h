@@ -21,6 +21,8 @@ public:
     std::optional<std::string> OpenFile(const std::string& defaultName,
                                         const std::string& filter) override;
     std::optional<std::string> ChooseFolder(const std::string& title) override;
+    std::optional<std::string> SaveFile(const std::string& defaultName,
+                                        const std::string& filter) override;
 
 private:
     QWidget* m_owner;

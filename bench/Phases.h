@@ -25,3 +25,5 @@ void MeasurePressUnderFlood(const BenchOptions& options, std::vector<Measure>& o
 void MeasureReplayCadence(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureLargeList(const BenchOptions& options, std::vector<Measure>& out);
 void MeasureLineRecord(const BenchOptions& options, std::vector<Measure>& out);
+void MeasureMonitorFlood(const BenchOptions& options, std::vector<Measure>& out);
+void MeasureCameraScan(const BenchOptions& options, std::vector<Measure>& out);

@@ -4,7 +4,7 @@
 //   orvane-bench [--json FILE] [--only PHASE,...] [--presses N] [--rows N]
 //                [--idle-seconds N] [--startup-runs N]
 //
-// Phases: startup, idle, press, net, flood, replay, list, record.
+// Phases: startup, idle, press, net, flood, replay, list, record, monitor, scan.
 
 #include <limits.h>
 #include <stdlib.h>
@@ -42,13 +42,15 @@ const Phase kPhases[] = {
     {"replay", "replay cadence", &MeasureReplayCadence, true},
     {"list", "large list", &MeasureLargeList, true},
     {"record", "the list against the wire under bursts", &MeasureLineRecord, true},
+    {"monitor", "line monitor under a flood", &MeasureMonitorFlood, true},
+    {"scan", "camera scan at 4800 baud", &MeasureCameraScan, true},
 };
 
 int Usage(const char* self) {
     std::fprintf(stderr,
                  "usage: %s [--json FILE] [--only PHASE,...] [--presses N] [--rows N]\n"
                  "          [--idle-seconds N] [--startup-runs N]\n"
-                 "phases: startup, idle, press, net, flood, replay, list, record\n",
+                 "phases: startup, idle, press, net, flood, replay, list, record, monitor, scan\n",
                  self);
     return 2;
 }

@@ -64,3 +64,7 @@ inline constexpr int IDC_BTN_CLRAUX = 1044;
 inline constexpr int IDC_BTN_SETAUX = 1045;
 // Opens the ports dialog; in no enable group, as binding never touches an open port.
 inline constexpr int IDC_BTN_PORTS = 1046;
+// Open the line monitor (in no enable group: it watches a closed port too)
+// and the camera scan (port group: it needs the open port).
+inline constexpr int IDC_BTN_MONITOR = 1060;
+inline constexpr int IDC_BTN_FINDCAMERA = 1061;

@@ -107,6 +107,7 @@ OpenFailure CSerialPort::TryOpen(ReceiveCallback callback, unsigned portNumber,
     }
 
     m_framer.Reset();
+    m_openedAt = std::chrono::steady_clock::now();
     m_bWatchLine = true;
     m_notifyLineLost = m_pfnLineLost;
     m_nEmptyPasses = 0;
@@ -298,6 +299,9 @@ bool CSerialPort::ReceivePending() {
     if (result == DeviceResult::Gone) {
         LoseLine(LineLossKind::Gone);
     }
+    if (got > 0) {
+        Tap(LineTap::Direction::Received, m_ReadBuffer, got);
+    }
     bool handedOn = false;
     for (uint32_t i = 0; i < got; ++i) {
         if (m_framer.Collect(m_ReadBuffer[i])) {
@@ -353,6 +357,8 @@ bool CSerialPort::WriteNext() {
     if (lost) {
         LoseLine(result == DeviceResult::Gone ? LineLossKind::Gone : LineLossKind::Stalled);
     } else {
+        // Still queued, so SendBytes cannot be filling it.
+        Tap(LineTap::Direction::Sent, frame->bytes, frame->size);
         {
             std::lock_guard<std::mutex> queue(m_queueLock);
             m_nQueueHead = (m_nQueueHead + 1) % kSendQueueDepth;
@@ -382,6 +388,24 @@ void CSerialPort::LoseLine(LineLossKind kind) {
     // A close under way needs no notice: its owner is closing the port already.
     if (first && !closing && m_notifyLineLost) {
         m_notifyLineLost();
+    }
+}
+
+void CSerialPort::SetLineTap(LineTap* tap) {
+    std::lock_guard<std::mutex> lock(m_tapLock);
+    m_pTap = tap;
+    m_bTapSet = tap != nullptr;
+}
+
+void CSerialPort::Tap(LineTap::Direction direction, const uint8_t* data, uint32_t size) {
+    if (!m_bTapSet.load(std::memory_order_relaxed)) {
+        return;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - m_openedAt);
+    std::lock_guard<std::mutex> lock(m_tapLock);
+    if (m_pTap != nullptr) {
+        m_pTap->OnLine(direction, static_cast<uint32_t>(ms.count()), data, size);
     }
 }
 

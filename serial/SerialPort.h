@@ -37,6 +37,18 @@ struct LineLoss {
     uint32_t framesNotWritten = 0;
 };
 
+// Sees every block read from the line and every frame written to it, on the
+// monitor thread, stamped with the milliseconds since the port was opened.
+// Received blocks are raw, before the framing the receive callback gets, so
+// frames of either protocol can be read from them.
+class LineTap {
+public:
+    enum class Direction { Sent, Received };
+    virtual ~LineTap() = default;
+    virtual void OnLine(Direction direction, uint32_t msSinceOpen, const uint8_t* data,
+                        uint32_t size) = 0;
+};
+
 // One serial port: opened exclusively, configured from the line settings, and
 // served by one monitor thread that does every read and write. SendBytes
 // queues a frame; the thread writes queued frames in order, one write each.
@@ -86,6 +98,9 @@ public:
     LineLoss LastLineLoss() const;
     // Takes effect at the next OpenComm.
     void SetLineLostCallback(LineLostCallback callback);
+    // Null removes it. Once this returns the old tap is not called again. With
+    // none set, the monitor thread pays one atomic load per read and write.
+    void SetLineTap(LineTap* tap);
 
 private:
     // Test seam: the monitor's steps and thread start, reached only through this friend.
@@ -108,6 +123,7 @@ private:
     bool WriteNext();
     void LoseLine(LineLossKind kind);
     void Step(MonitorStep step);
+    void Tap(LineTap::Direction direction, const uint8_t* data, uint32_t size);
 
     ReceiveCallback m_pfnReceive = nullptr;
     std::thread m_hMonitor;
@@ -127,6 +143,10 @@ private:
     std::atomic<bool> m_bLineLost{false};
     LineLoss m_lineLoss;
     LineLostCallback m_pfnLineLost;
+    std::mutex m_tapLock;  // held while the tap runs, so removing it waits for that
+    LineTap* m_pTap = nullptr;
+    std::atomic<bool> m_bTapSet{false};
+    std::chrono::steady_clock::time_point m_openedAt;
     // A ring: the oldest frame at m_nQueueHead. It stays queued while it is
     // written, so SendBytes never fills the slot being written from.
     QueuedFrame m_queue[kSendQueueDepth];

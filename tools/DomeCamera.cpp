@@ -29,7 +29,7 @@ double DomeCamera::Rate(uint8_t speed, bool turbo) {
 
 bool DomeCamera::moving() const {
     return m_panDir != 0 || m_tiltDir != 0 || m_zoomDir != 0 || m_focusDir != 0 || m_irisDir != 0 ||
-           m_scanning;
+           m_scanning || m_panTarget || m_tiltTarget || m_zoomTarget;
 }
 
 void DomeCamera::AdvanceTo(Time now) {
@@ -48,6 +48,38 @@ void DomeCamera::AdvanceTo(Time now) {
     m_zoom = std::clamp(m_zoom + m_zoomDir * lens, 0.0, kLensMax);
     m_focus = std::clamp(m_focus + m_focusDir * lens, 0.0, kLensMax);
     m_iris = std::clamp(m_iris + m_irisDir * lens, 0.0, kLensMax);
+    AdvanceTargets(seconds);
+}
+
+namespace {
+// Moves `value` toward `target` by at most `step`; true once there.
+bool StepToward(double& value, double target, double step) {
+    if (std::fabs(target - value) <= step) {
+        value = target;
+        return true;
+    }
+    value += target > value ? step : -step;
+    return false;
+}
+}  // namespace
+
+void DomeCamera::AdvanceTargets(double seconds) {
+    if (m_panTarget) {
+        // The shorter way round.
+        double delta = std::fmod(*m_panTarget - m_pan + 540.0, 360.0) - 180.0;
+        double moved = 0;
+        const bool there = StepToward(moved, delta, kGoToRate * seconds);
+        m_pan = there ? *m_panTarget : WrapPan(m_pan + moved);
+        if (there) {
+            m_panTarget.reset();
+        }
+    }
+    if (m_tiltTarget && StepToward(m_tilt, *m_tiltTarget, kGoToRate * seconds)) {
+        m_tiltTarget.reset();
+    }
+    if (m_zoomTarget && StepToward(m_zoom, *m_zoomTarget, kLensRate * seconds)) {
+        m_zoomTarget.reset();
+    }
 }
 
 std::string DomeCamera::Apply(const DomeCommand& command, Time now) {
@@ -78,6 +110,10 @@ void DomeCamera::ApplyStandard(const DomeCommand& c) {
     if (m_panDir != 0 || m_tiltDir != 0) {
         m_scanning = false;  // steering by hand takes over from a scan
     }
+    // Any standard frame, the stop included, ends an absolute move.
+    m_panTarget.reset();
+    m_tiltTarget.reset();
+    m_zoomTarget.reset();
     if (c.scan != DomeCommand::Toggle::None) {
         m_scanning = c.scan == DomeCommand::Toggle::On;
     }
@@ -114,6 +150,8 @@ std::string DomeCamera::ApplyExtended(const DomeCommand& c) {
             m_tilt = it->second.tilt;
             m_panDir = 0;
             m_tiltDir = 0;
+            m_panTarget.reset();
+            m_tiltTarget.reset();
             m_scanning = false;
             return {};
         }
@@ -122,6 +160,26 @@ std::string DomeCamera::ApplyExtended(const DomeCommand& c) {
             return {};
         case kClearAux:
             m_aux.erase(id);
+            return {};
+        case kSetPan:
+            m_panTarget = PanDegrees(c.value());
+            m_panDir = 0;
+            m_scanning = false;
+            return {};
+        case kSetTilt: {
+            const double tilt = TiltDegrees(c.value());
+            m_tiltTarget = std::clamp(tilt, kTiltMin, kTiltMax);
+            m_tiltDir = 0;
+            return tilt < kTiltMin || tilt > kTiltMax ? "tilt limited to the dome's range"
+                                                      : std::string();
+        }
+        case kSetZoom:
+            m_zoomTarget = c.value() * kLensMax / kZoomValueMax;
+            m_zoomDir = 0;
+            return {};
+        case kQueryPan:
+        case kQueryTilt:
+        case kQueryZoom:
             return {};
         default:
             return "command unknown to this dome";

@@ -29,6 +29,8 @@ public:
     static constexpr double kLensRate = 25.0;       // lens units per second
     static constexpr double kLensMax = 100.0;
     static constexpr uint8_t kTopSpeed = 0x3F;
+    // Absolute moves run at the top speed.
+    static constexpr double kGoToRate = kTopSpeed * kDegreesPerStep;
 
     explicit DomeCamera(Time now = Time{0});
 
@@ -58,6 +60,7 @@ public:
 private:
     void ApplyStandard(const DomeCommand& c);
     std::string ApplyExtended(const DomeCommand& c);
+    void AdvanceTargets(double seconds);
 
     Time m_time;
     double m_pan = 0;
@@ -70,6 +73,10 @@ private:
     int m_zoomDir = 0;   // +1 tele
     int m_focusDir = 0;  // +1 far
     int m_irisDir = 0;   // +1 open
+    // Where an absolute move is headed; unset when none runs.
+    std::optional<double> m_panTarget;
+    std::optional<double> m_tiltTarget;
+    std::optional<double> m_zoomTarget;
     double m_panRate = 0;
     double m_tiltRate = 0;
     bool m_scanning = false;

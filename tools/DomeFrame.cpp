@@ -1,5 +1,7 @@
 #include "tools/DomeFrame.h"
 
+#include <cmath>
+
 namespace {
 
 bool Bit(uint8_t byte, uint8_t mask) {
@@ -164,4 +166,53 @@ DomeFrame DecodeFrame(DomeProtocol protocol, const uint8_t* bytes) {
             break;
     }
     return frame;
+}
+
+std::vector<uint8_t> PelcoDFrame(uint8_t address, uint8_t cmd1, uint8_t cmd2, uint8_t data1,
+                                 uint8_t data2) {
+    std::vector<uint8_t> f = {kPelcoDSync, address, cmd1, cmd2, data1, data2, 0};
+    f[6] = PelcoDCheck(f.data());
+    return f;
+}
+
+uint8_t ReplyFor(uint8_t queryOpcode) {
+    switch (queryOpcode) {
+        case kQueryPan:
+            return kPanReply;
+        case kQueryTilt:
+            return kTiltReply;
+        case kQueryZoom:
+            return kZoomReply;
+        default:
+            return 0;
+    }
+}
+
+namespace {
+constexpr long kFullTurn = 36000;
+long Hundredths(double degrees) {
+    // NaN or huge values from a caller must not overflow the cast.
+    if (!std::isfinite(degrees)) {
+        return 0;
+    }
+    const long v = std::lround(std::fmod(degrees, 360.0) * 100.0) % kFullTurn;
+    return v < 0 ? v + kFullTurn : v;
+}
+}  // namespace
+
+uint16_t PanValue(double degrees) {
+    return static_cast<uint16_t>(Hundredths(degrees));
+}
+
+double PanDegrees(uint16_t value) {
+    return static_cast<double>(value % kFullTurn) / 100.0;
+}
+
+uint16_t TiltValue(double degrees) {
+    return static_cast<uint16_t>(Hundredths(degrees));
+}
+
+double TiltDegrees(uint16_t value) {
+    const long v = value % kFullTurn;
+    return static_cast<double>(v > kFullTurn / 2 ? v - kFullTurn : v) / 100.0;
 }

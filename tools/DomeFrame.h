@@ -19,7 +19,30 @@ enum DomeExtended : uint8_t {
     kGoToPreset = 0x07,
     kSetAux = 0x09,
     kClearAux = 0x0B,
+    // Absolute position (Pelco-D): set, query, and the dome's reply; the two
+    // data bytes carry a 16-bit value, high byte first.
+    kSetPan = 0x4B,
+    kSetTilt = 0x4D,
+    kSetZoom = 0x4F,
+    kQueryPan = 0x51,
+    kQueryTilt = 0x53,
+    kQueryZoom = 0x55,
+    kPanReply = 0x59,
+    kTiltReply = 0x5B,
+    kZoomReply = 0x5D,
 };
+
+// The reply a query asks for (kPanReply for kQueryPan ...); 0 for anything else.
+uint8_t ReplyFor(uint8_t queryOpcode);
+
+// Pan and tilt travel in hundredths of a degree. Pan counts 0..35999; tilt
+// above the horizon is positive, below it counts down from 36000 (-45 deg is
+// 31500). Zoom is the lens position 0..65535 from wide to tele.
+uint16_t PanValue(double degrees);
+double PanDegrees(uint16_t value);
+uint16_t TiltValue(double degrees);
+double TiltDegrees(uint16_t value);
+constexpr uint16_t kZoomValueMax = 0xFFFF;
 
 // Presets that domes treat as functions rather than positions.
 constexpr uint8_t kScanStartPreset = 99;
@@ -57,6 +80,8 @@ struct DomeCommand {
 
     // Switch frames.
     bool switchOn = false;
+
+    uint16_t value() const { return static_cast<uint16_t>(data1 << 8 | data2); }
 };
 
 struct DomeFrame {
@@ -76,6 +101,10 @@ size_t FrameLength(DomeProtocol protocol);
 uint8_t PelcoDCheck(const uint8_t* frame);  // sum of bytes 1..5, mod 256
 uint8_t PelcoPCheck(const uint8_t* frame);  // XOR of bytes 0..6
 uint8_t SwitchCheck(const uint8_t* frame);  // sum of bytes 1..5, mod 128
+
+// A Pelco-D frame with its check byte: the dome's replies and the scan's queries.
+std::vector<uint8_t> PelcoDFrame(uint8_t address, uint8_t cmd1, uint8_t cmd2, uint8_t data1,
+                                 uint8_t data2);
 
 // Decodes FrameLength(protocol) bytes whose framing bytes are already known
 // to match; the check byte is compared, not required.

@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +23,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: orvane-vdome [--port N] [--tcp [ADDRESS:]PORT] [--json] [--force]\n"
+    "Usage: orvane-vdome [--port N] [--tcp [ADDRESS:]PORT] [--address N] [--baud B]\n"
+    "                    [--json] [--force]\n"
     "\n"
     "A virtual Pelco-D / Pelco-P dome for Orvane. Creates a pseudo-terminal,\n"
     "points \"COMn\" of Orvane's port map at it, decodes every frame that\n"
@@ -36,6 +38,11 @@ constexpr const char* kUsage =
     "             listen on a TCP port in raw mode, as a serial device server\n"
     "             does (ADDRESS 127.0.0.1 unless given), and map COMn to it as\n"
     "             tcp:ADDRESS:PORT instead of making a pseudo-terminal\n"
+    "  --address N\n"
+    "             the dome's own bus address, 1-255 (default 1): it answers\n"
+    "             position queries (Pelco-D 0x51, 0x53, 0x55) only there\n"
+    "  --baud B   the dome's line speed (default 4800): at any other speed the\n"
+    "             program sets on the port, the dome understands nothing\n"
     "  --json     one JSON object per line instead of text for people\n"
     "  --force    replace any other COMn link for the run; it is put back at exit\n"
     "  --help     show this help\n"
@@ -54,7 +61,47 @@ struct Options {
     bool help = false;
     bool version = false;
     std::optional<NetworkTarget> tcp;
+    unsigned address = VirtualDome::kDefaultAddress;
+    unsigned baud = VirtualDome::kDefaultBaud;
 };
+
+// The speeds a program can set on the terminal, and what it reads as.
+struct BaudCode {
+    speed_t code;
+    unsigned baud;
+};
+constexpr BaudCode kBauds[] = {
+    {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
+    {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
+    {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+    {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+};
+
+bool ParseBaud(const std::string& text, unsigned& baud) {
+    for (const BaudCode& b : kBauds) {
+        if (text == std::to_string(b.baud)) {
+            baud = b.baud;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The line speed the program on the other side set: a pty's master reads
+// the slave's settings.
+unsigned LineBaud(int master) {
+    termios tio{};
+    if (tcgetattr(master, &tio) != 0) {
+        return 0;
+    }
+    const speed_t code = cfgetispeed(&tio);
+    for (const BaudCode& b : kBauds) {
+        if (b.code == code) {
+            return b.baud;
+        }
+    }
+    return 0;
+}
 
 bool ParsePort(const std::string& text, unsigned& port) {
     if (text.empty() || text.size() > 3 ||
@@ -87,6 +134,18 @@ orvane::Result ParseArgs(int argc, char** argv, Options& opt) {
             if (!opt.tcp) {
                 return orvane::Result::Failed(
                     {}, 0, "--tcp wants [ADDRESS:]PORT, such as 4001, not \"" + value + "\"");
+            }
+        } else if (arg == "--address" || arg == "--baud") {
+            if (i + 1 >= argc) {
+                return orvane::Result::Failed({}, 0, arg + " needs a number");
+            }
+            const std::string value = argv[++i];
+            if (arg == "--address" ? !ParsePort(value, opt.address) : !ParseBaud(value, opt.baud)) {
+                return orvane::Result::Failed(
+                    {}, 0,
+                    arg == "--address"
+                        ? "--address wants a number from 1 to 255, not \"" + value + "\""
+                        : "--baud wants a standard rate such as 4800, not \"" + value + "\"");
             }
         } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
             std::string value;
@@ -169,11 +228,11 @@ int Run(const Options& opt) {
         std::strftime(clock, sizeof(clock), "%H:%M:%S", &local);
     }
     std::fprintf(stderr,
-                 "orvane-vdome: COM%u is %s (%s); times are seconds since %s; "
-                 "waiting for frames, Ctrl+C stops\n",
-                 opt.port, line.c_str(), link.path().c_str(), clock);
+                 "orvane-vdome: COM%u is %s (%s); address %u at %u baud; times are seconds "
+                 "since %s; waiting for frames, Ctrl+C stops\n",
+                 opt.port, line.c_str(), link.path().c_str(), opt.address, opt.baud, clock);
 
-    VirtualDome dome(opt.json);
+    VirtualDome dome(opt.json, static_cast<uint8_t>(opt.address), opt.baud);
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] {
         return std::chrono::duration_cast<DomeTime>(std::chrono::steady_clock::now() - start);
@@ -207,7 +266,14 @@ int Run(const Options& opt) {
             uint8_t buf[4096];
             const ssize_t n = read(lineFd, buf, sizeof(buf));
             if (n > 0) {
-                lines = dome.Feed(buf, static_cast<size_t>(n), elapsed());
+                // A TCP line has no speed of its own: the dome takes it as its own.
+                lines = dome.Feed(buf, static_cast<size_t>(n), elapsed(),
+                                  opt.tcp ? opt.baud : LineBaud(port.master()));
+                const std::vector<uint8_t> replies = dome.TakeReplies();
+                // A reply is a few bytes into an empty buffer; one that does
+                // not fit is lost, as on a line nobody reads.
+                if (!replies.empty() && write(lineFd, replies.data(), replies.size()) < 0) {
+                }
             } else if (opt.tcp && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
                 listener.DropClient();  // the program closed or lost the line
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {

@@ -2,6 +2,174 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CFindCameraDlg</name>
+    <message>
+        <source>Find Camera</source>
+        <translation>查找摄像机</translation>
+    </message>
+    <message>
+        <source>Asks every address from 1 to 255 for its pan position (Pelco-D query 0x51) and waits briefly for the reply. Nothing is sent that moves a camera. Only cameras that answer queries can be found this way: a camera that only obeys, or one on a line that carries nothing back (a one-way RS-485 wiring), stays silent.</source>
+        <translation>向 1 到 255 的每个地址查询水平位置（Pelco-D 查询 0x51），并短暂等待应答。不会发送任何使摄像机转动的命令。只有应答查询的摄像机才能这样找到：只执行命令而不应答的摄像机，或线路不回传数据（单向 RS-485 接线）的摄像机，都不会有回应。</translation>
+    </message>
+    <message>
+        <source>Baud rates:</source>
+        <translation>波特率：</translation>
+    </message>
+    <message>
+        <source>Protocols:</source>
+        <translation>协议：</translation>
+    </message>
+    <message>
+        <source>Pelco-P has no standard query; few Pelco-P domes answer one.</source>
+        <translation>Pelco-P 没有标准的查询命令；很少有 Pelco-P 球机会应答。</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Protocol</source>
+        <translation>协议</translation>
+    </message>
+    <message>
+        <source>Baud</source>
+        <translation>波特率</translation>
+    </message>
+    <message>
+        <source>Pan</source>
+        <translation>水平</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Choose at least one baud rate and one protocol.</source>
+        <translation>请至少选择一个波特率和一个协议。</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Scanning...</source>
+        <translation>正在扫描...</translation>
+    </message>
+    <message>
+        <source>The port could not be opened at %1 baud.</source>
+        <translation>无法以 %1 波特率打开串口。</translation>
+    </message>
+    <message>
+        <source>Scanning at %1 baud...</source>
+        <translation>正在以 %1 波特率扫描...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Cancelled; %n camera(s) found.</source>
+        <translation>
+            <numerusform>已取消；找到 %n 台摄像机。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Done; %n camera(s) found.</source>
+        <translation>
+            <numerusform>完成；找到 %n 台摄像机。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Applied: address %1, %2, %3 baud.</source>
+        <translation>已应用：地址 %1，%2，%3 波特率。</translation>
+    </message>
+</context>
+<context>
+    <name>CLineMonitorDlg</name>
+    <message>
+        <source>Line Monitor</source>
+        <translation>线路监视器</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>Sent and received</source>
+        <translation>发送和接收</translation>
+    </message>
+    <message>
+        <source>Sent only</source>
+        <translation>仅发送</translation>
+    </message>
+    <message>
+        <source>Received only</source>
+        <translation>仅接收</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Save...</source>
+        <translation>保存...</translation>
+    </message>
+    <message>
+        <source>Position (Pelco-D)</source>
+        <translation>位置（Pelco-D）</translation>
+    </message>
+    <message>
+        <source>Query position</source>
+        <translation>查询位置</translation>
+    </message>
+    <message>
+        <source>Set pan</source>
+        <translation>设置水平</translation>
+    </message>
+    <message>
+        <source>Set tilt</source>
+        <translation>设置俯仰</translation>
+    </message>
+    <message>
+        <source>Set zoom</source>
+        <translation>设置变倍</translation>
+    </message>
+    <message>
+        <source>Pan %1  Tilt %2  Zoom %3</source>
+        <translation>水平 %1  俯仰 %2  变倍 %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line(s)</source>
+        <translation>
+            <numerusform>%n 行</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 bytes not shown while paused</source>
+        <translation>暂停期间未显示 %1 字节</translation>
+    </message>
+    <message>
+        <source>%1 bytes lost: the window fell behind</source>
+        <translation>丢失 %1 字节：窗口处理不及</translation>
+    </message>
+    <message>
+        <source>CSV (*.csv);;Text (*.txt)</source>
+        <translation>CSV 文件 (*.csv);;文本文件 (*.txt)</translation>
+    </message>
+    <message>
+        <source>The lines could not be written to %1.</source>
+        <translation>无法将记录写入 %1。</translation>
+    </message>
+</context>
+<context>
     <name>COrvaneDlg</name>
     <message>
         <source>WARNING</source>
@@ -401,6 +569,38 @@ The serial line took no byte for a second (the device or the program at the othe
         <source>%1 is in raw mode: the line settings are the server&apos;s own, not the ones chosen here.</source>
         <translation>%1 为原始模式：线路参数由服务器自身决定，而非此处所选。</translation>
     </message>
+    <message>
+        <source>Line Monitor...</source>
+        <translation>线路监视...</translation>
+    </message>
+    <message>
+        <source>Find Camera...</source>
+        <translation>查找摄像机...</translation>
+    </message>
+    <message>
+        <source>Address %1 at %2 baud is outside the dialog&apos;s choices.</source>
+        <translation>地址 %1、波特率 %2 不在对话框的可选范围内。</translation>
+    </message>
+    <message>
+        <source>Find Camera</source>
+        <translation>查找摄像机</translation>
+    </message>
+    <message>
+        <source>Open the port to ask for or set the camera&apos;s position.</source>
+        <translation>请先打开串口，才能查询或设置摄像机位置。</translation>
+    </message>
+    <message>
+        <source>Pelco-P has no position commands: these controls work with Pelco-D only.</source>
+        <translation>Pelco-P 没有位置命令：这些控件仅适用于 Pelco-D。</translation>
+    </message>
+    <message>
+        <source>A replay is running.</source>
+        <translation>正在回放。</translation>
+    </message>
+    <message>
+        <source>A camera scan is running.</source>
+        <translation>正在扫描摄像机。</translation>
+    </message>
 </context>
 <context>
     <name>CPortsDlg</name>
@@ -522,6 +722,198 @@ The serial line took no byte for a second (the device or the program at the othe
     <message>
         <source>Milliseconds since the previous command</source>
         <translation>距上一条命令的毫秒数</translation>
+    </message>
+</context>
+<context>
+    <name>FrameText</name>
+    <message>
+        <source>pan left</source>
+        <translation>向左</translation>
+    </message>
+    <message>
+        <source>pan right</source>
+        <translation>向右</translation>
+    </message>
+    <message>
+        <source>tilt up</source>
+        <translation>向上</translation>
+    </message>
+    <message>
+        <source>tilt down</source>
+        <translation>向下</translation>
+    </message>
+    <message>
+        <source>zoom tele</source>
+        <translation>变倍拉近</translation>
+    </message>
+    <message>
+        <source>zoom wide</source>
+        <translation>变倍拉远</translation>
+    </message>
+    <message>
+        <source>focus near</source>
+        <translation>聚焦近</translation>
+    </message>
+    <message>
+        <source>focus far</source>
+        <translation>聚焦远</translation>
+    </message>
+    <message>
+        <source>iris open</source>
+        <translation>光圈开</translation>
+    </message>
+    <message>
+        <source>iris close</source>
+        <translation>光圈关</translation>
+    </message>
+    <message>
+        <source>auto scan on</source>
+        <translation>自动扫描开</translation>
+    </message>
+    <message>
+        <source>auto scan off</source>
+        <translation>自动扫描关</translation>
+    </message>
+    <message>
+        <source>camera on</source>
+        <translation>摄像机开</translation>
+    </message>
+    <message>
+        <source>camera off</source>
+        <translation>摄像机关</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>set preset</source>
+        <translation>设置预置位</translation>
+    </message>
+    <message>
+        <source>clear preset</source>
+        <translation>清除预置位</translation>
+    </message>
+    <message>
+        <source>go to preset</source>
+        <translation>调用预置位</translation>
+    </message>
+    <message>
+        <source>set aux</source>
+        <translation>辅助开关开</translation>
+    </message>
+    <message>
+        <source>clear aux</source>
+        <translation>辅助开关关</translation>
+    </message>
+    <message>
+        <source>extended</source>
+        <translation>扩展命令</translation>
+    </message>
+    <message>
+        <source>data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <source>speed</source>
+        <translation>速度</translation>
+    </message>
+    <message>
+        <source>turbo</source>
+        <translation>高速</translation>
+    </message>
+    <message>
+        <source>switch on</source>
+        <translation>切换开</translation>
+    </message>
+    <message>
+        <source>switch off</source>
+        <translation>切换关</translation>
+    </message>
+    <message>
+        <source>query pan</source>
+        <translation>查询水平</translation>
+    </message>
+    <message>
+        <source>query tilt</source>
+        <translation>查询俯仰</translation>
+    </message>
+    <message>
+        <source>query zoom</source>
+        <translation>查询变倍</translation>
+    </message>
+    <message>
+        <source>set pan</source>
+        <translation>设置水平</translation>
+    </message>
+    <message>
+        <source>set tilt</source>
+        <translation>设置俯仰</translation>
+    </message>
+    <message>
+        <source>set zoom</source>
+        <translation>设置变倍</translation>
+    </message>
+    <message>
+        <source>pan position</source>
+        <translation>水平位置</translation>
+    </message>
+    <message>
+        <source>tilt position</source>
+        <translation>俯仰位置</translation>
+    </message>
+    <message>
+        <source>zoom position</source>
+        <translation>变倍位置</translation>
+    </message>
+    <message>
+        <source>switch</source>
+        <translation>切换帧</translation>
+    </message>
+</context>
+<context>
+    <name>LineMonitorModel</name>
+    <message numerus="yes">
+        <source>%n byte(s) that frame nothing</source>
+        <translation>
+            <numerusform>%n 字节不构成任何帧</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>check OK</source>
+        <translation>校验正确</translation>
+    </message>
+    <message>
+        <source>check WRONG (should be %1)</source>
+        <translation>校验错误（应为 %1）</translation>
+    </message>
+    <message>
+        <source>%1 address %2: %3; %4</source>
+        <translation>%1 地址 %2：%3；%4</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>毫秒</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>字节</translation>
+    </message>
+    <message>
+        <source>Meaning</source>
+        <translation>含义</translation>
+    </message>
+    <message>
+        <source>sent</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>received</source>
+        <translation>接收</translation>
     </message>
 </context>
 <context>

@@ -288,6 +288,57 @@ TEST_F(SerialPortTest, ReceivedBytesAreFramed) {
     }
 }
 
+// What the port's tap was handed, by direction.
+class RecordingTap : public LineTap {
+public:
+    void OnLine(Direction direction, uint32_t, const uint8_t* data, uint32_t size) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Bytes& to = direction == Direction::Sent ? m_sent : m_received;
+        to.insert(to.end(), data, data + size);
+    }
+    Bytes Sent() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_sent;
+    }
+    Bytes Received() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_received;
+    }
+
+private:
+    std::mutex m_mutex;
+    Bytes m_sent;
+    Bytes m_received;
+};
+
+// The tap gets the raw bytes read, a Pelco-P frame the framing drops
+// included, and the frames written; once removed, nothing more.
+TEST_F(SerialPortTest, TheTapSeesEveryByteReadAndEveryFrameWrittenUntilRemoved) {
+    ASSERT_EQ(Open(), 1);
+    RecordingTap tap;
+    struct Removal {
+        CSerialPort& port;
+        ~Removal() { port.SetLineTap(nullptr); }
+    } removal{m_port};
+    m_port.SetLineTap(&tap);
+    const Bytes pelcoP{0xA0, 0x01, 0x00, 0x07, 0x00, 0x5F, 0xAF, 0x56};
+    ASSERT_TRUE(m_pty.WritePeer(pelcoP));
+    EXPECT_TRUE(WaitUntil([&] { return tap.Received() == pelcoP; }));
+    ASSERT_EQ(Send(kUp), 1);
+    EXPECT_TRUE(WaitUntil([&] { return tap.Sent() == kUp; }));
+
+    m_port.SetLineTap(nullptr);
+    // The thread serves the line before a send, so once the frame is out
+    // the bytes were read.
+    ASSERT_TRUE(m_pty.WritePeer(pelcoP));
+    ASSERT_EQ(Send(kUp), 1);
+    Bytes twice = kUp;
+    twice.insert(twice.end(), kUp.begin(), kUp.end());
+    EXPECT_EQ(m_pty.ReadPeer(twice.size()), twice);
+    EXPECT_EQ(tap.Received(), pelcoP);
+    EXPECT_EQ(tap.Sent(), kUp);
+}
+
 TEST_F(SerialPortTest, SecondPortOnTheSameDeviceIsRefused) {
     ASSERT_EQ(Open(), 1);
     CSerialPort other;

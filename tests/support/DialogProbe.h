@@ -33,6 +33,9 @@ public:
     bool ReplayThreadRunning() const { return m_dlg.m_replay->Running(); }
     bool LogThreadRunning() const { return m_dlg.m_hLogThread.joinable(); }
 
+    // The line monitor and the camera scan once their buttons made them, else null.
+    CLineMonitorDlg* MonitorDialog() const { return m_dlg.m_pMonitorDlg; }
+    CFindCameraDlg* FindDialog() const { return m_dlg.m_pFindDlg; }
     // The ports dialog once "Ports..." made it, else null.
     CPortsDlg* PortsDialog() const { return m_dlg.m_pPortsDlg; }
     uint32_t CtrlRate() const { return m_dlg.m_nCtrlRate; }

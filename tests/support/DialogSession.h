@@ -49,6 +49,9 @@ public:
     std::optional<std::string> ChooseFolder(const std::string&) override {
         return Take(folderAnswers);
     }
+    std::optional<std::string> SaveFile(const std::string&, const std::string&) override {
+        return Take(fileAnswers);
+    }
 
     std::vector<std::string> Texts() const;
     // The text of the last message shown, or "".

@@ -59,6 +59,11 @@ const Case kCases[] = {
     {"a cleared preset is not called",
      {{0, kSetPreset5}, {0, "FF 01 00 05 00 05 0B"}, {0, kTiltUp20}, {500, kStop}, {500, kCallPreset5}}, 500, 0, -21, false, false, "preset 5 not set"},
     {"switch frame", {{0, "F6 5E 00 01 01 01 61"}}, 0, 0, -45, false, true, ""},
+    // Absolute moves run at 94.5 degrees a second.
+    {"set pan 350 goes the shorter way, at top speed", {{0, "FF 01 00 4B 88 B8 8C"}}, 100, 350.55, -45, false, false, ""},
+    {"set pan arrives and stays", {{0, "FF 01 00 4B 88 B8 8C"}}, 5000, 350, -45, false, false, ""},
+    {"set tilt above the horizon stops at it", {{0, "FF 01 00 4D 0B B8 11"}}, 1000, 0, 0, false, false, "tilt limited to the dome's range"},
+    {"a stop frame ends an absolute move", {{0, "FF 01 00 4D 0B B8 11"}, {100, kStop}}, 1000, 0, -35.55, false, false, ""},
 };
 // clang-format on
 
@@ -87,6 +92,37 @@ TEST(VirtualDome, IgnoresAFrameWithABadCheckByte) {
     dome.Feed(stop.data(), stop.size(), Ms{1000});
     ASSERT_NE(dome.Camera(1), nullptr);
     EXPECT_EQ(dome.Camera(1)->tilt(), DomeCamera::kStartTilt);
+}
+
+struct AnswerCase {
+    const char* name;
+    unsigned lineBaud;  // 0: not known
+    const char* frame;
+    const char* reply;  // "" when the dome keeps quiet
+};
+
+// The dome is at address 37 and 9600 baud, pan 0 and tilt -45.
+// clang-format off
+const AnswerCase kAnswers[] = {
+    {"pan query", 9600, "FF 25 00 51 00 00 76", "FF 25 00 59 00 00 7E"},
+    {"tilt query, below the horizon", 9600, "FF 25 00 53 00 00 78", "FF 25 00 5B 7B 0C 07"},
+    {"zoom query, fully wide", 0, "FF 25 00 55 00 00 7A", "FF 25 00 5D 00 00 82"},
+    {"a foreign address", 9600, "FF 01 00 51 00 00 52", ""},
+    {"another line speed", 4800, "FF 25 00 51 00 00 76", ""},
+    {"a bad check byte", 9600, "FF 25 00 51 00 00 00", ""},
+    {"Pelco-P has no query", 9600, "A0 25 00 51 00 00 AF 7B", ""},
+    {"a move is not answered", 9600, "FF 25 00 08 20 20 6D", ""},
+};
+// clang-format on
+
+TEST(VirtualDome, AnswersQueriesAtItsOwnAddressAndSpeedOnly) {
+    for (const AnswerCase& c : kAnswers) {
+        SCOPED_TRACE(c.name);
+        VirtualDome dome(false, 37, 9600);
+        const std::vector<uint8_t> frame = FromHex(c.frame);
+        dome.Feed(frame.data(), frame.size(), Ms{0}, c.lineBaud);
+        EXPECT_EQ(dome.TakeReplies(), FromHex(c.reply));
+    }
 }
 
 }  // namespace
