@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Ser2net, NetworkLine, ::testing::Values(false, true),
 // A server that agrees to COM-PORT-OPTION, then answers the settings with
 // `answer` (nothing: it stays silent), for what ser2net never does.
 struct ScriptedServer {
-    explicit ScriptedServer(std::string answer)
+    explicit ScriptedServer(const std::string& answer)
         : fd(ListenLoopback(1, port)), thread([this, answer] {
               const int c = ::accept(fd, nullptr, nullptr);
               const std::string agree = telnet::Command(telnet::kDo, telnet::kOptComPort);

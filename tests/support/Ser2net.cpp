@@ -42,9 +42,15 @@ int ListenLoopback(int backlog, uint16_t& port) {
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof(addr);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::listen(fd, backlog);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+        ::listen(fd, backlog) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        port = 0;
+        return -1;
+    }
     port = ntohs(addr.sin_port);
     return fd;
 }
