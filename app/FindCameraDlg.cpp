@@ -127,6 +127,11 @@ void CFindCameraDlg::OnStartOrCancel() {
             plan.bauds.push_back(kBauds[i]);
         }
     }
+    const std::optional<unsigned> fixed = m_link.fixedBaud ? m_link.fixedBaud() : std::nullopt;
+    m_fixedBaud = fixed.has_value();
+    if (fixed) {
+        plan.bauds = {*fixed};
+    }
     plan.pelcoD = m_pelcoD->isChecked();
     plan.pelcoP = m_pelcoP->isChecked();
     plan.firstAddress = m_first;
@@ -160,7 +165,10 @@ void CFindCameraDlg::Step() {
                     Finish(true);
                     return;
                 }
-                m_status->setText(tr("Scanning at %1 baud...").arg(m_scan->baud()));
+                m_status->setText(
+                    m_fixedBaud ? tr("Scanning a network port at its own settings (%1 baud)...")
+                                      .arg(m_scan->baud())
+                                : tr("Scanning at %1 baud...").arg(m_scan->baud()));
                 continue;
             case CameraScan::Do::Send:
                 m_link.send(m_scan->frame());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "tools/CameraScan.h"
@@ -18,13 +19,18 @@ class QTimer;
 
 // What the scan does to the line, given by the main dialog.
 struct ScanLink {
-    // Opens the port again at `baud`; false when it could not.
+    // Opens the port again at `baud` (a network port is kept as it is);
+    // false when it could not.
     std::function<bool(unsigned baud)> reopen;
     std::function<bool(const std::vector<uint8_t>& frame)> send;
     // Puts the port back as the dialog's settings say.
     std::function<void()> restore;
     // Makes a found camera the dialog's address, protocol and baud rate.
     std::function<void(const CameraScan::Found& found)> apply;
+    // The one rate a scan may use, when the line is not reopened for each:
+    // a network port keeps its settings, so the window never waits on a
+    // connect and a raw server's one speed is not scanned three times.
+    std::function<std::optional<unsigned>()> fixedBaud;
 };
 
 // "Find camera": scans addresses at the chosen rates and protocols in timer
@@ -71,6 +77,7 @@ private:
 
     ScanLink m_link;
     std::unique_ptr<CameraScan> m_scan;
+    bool m_fixedBaud = false;  // this scan keeps the line's rate
     std::vector<CameraScan::Found> m_found;
     uint8_t m_first = 1;
     uint8_t m_last = 255;

@@ -9,6 +9,8 @@
 #include "app/OrvaneDlg.h"
 #include "console/CommandLog.h"
 #include "console/HoldCommand.h"
+#include "platform/NetworkPort.h"
+#include "platform/PortBindings.h"
 #include "ptz/PelcoP.h"
 #include "ptz/PtzBase.h"
 #include "serial/SerialPort.h"
@@ -42,8 +44,16 @@ void COrvaneDlg::OnFindCamera() {
             return m_pSerialPort->SendBytes(frame.data(), static_cast<uint32_t>(frame.size())) != 0;
         };
         link.restore = [this] {
-            ReopenPort();
+            if (!ScanAtFixedBaud()) {
+                ReopenPort();
+            }
             UpdateLineTap();
+        };
+        link.fixedBaud = [this]() -> std::optional<unsigned> {
+            if (!ScanAtFixedBaud()) {
+                return std::nullopt;
+            }
+            return PortSettingsFor(ReadSelections().port)->baudRate;
         };
         link.apply = [this](const CameraScan::Found& found) {
             const int model = found.protocol == DomeProtocol::PelcoP ? kModelPelcoP : kModelPelcoD;
@@ -75,7 +85,16 @@ void COrvaneDlg::OnFindCamera() {
     m_pFindDlg->activateWindow();
 }
 
+bool COrvaneDlg::ScanAtFixedBaud() {
+    const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
+    return line && ParseNetworkTarget(ReadPortBinding(line->portNumber).target).has_value();
+}
+
 bool COrvaneDlg::ReopenAtBaud(unsigned baud) {
+    if (ScanAtFixedBaud()) {
+        UpdateLineTap();  // the line stays as it is
+        return m_bPortOpen != 0;
+    }
     const std::optional<PortSettings> line = PortSettingsFor(ReadSelections().port);
     if (!line) {
         return false;

@@ -211,6 +211,8 @@ private:
     QString PositionUnavailable() const;
     void SendPositionCommand(uint8_t opcode, uint16_t value);
     bool ReopenAtBaud(unsigned baud);
+    // A network port is scanned at its settings, without reopening it.
+    bool ScanAtFixedBaud();
     // Ends a scan (the port back at its baud rate) and closes both windows.
     void CloseLineWindows();
 

@@ -71,6 +71,10 @@
         <source>Scanning at %1 baud...</source>
         <translation>正在以 %1 波特率扫描...</translation>
     </message>
+    <message>
+        <source>Scanning a network port at its own settings (%1 baud)...</source>
+        <translation>正在按网络端口自身的设置扫描（%1 波特率）...</translation>
+    </message>
     <message numerus="yes">
         <source>Cancelled; %n camera(s) found.</source>
         <translation>

@@ -19,6 +19,7 @@
 #include "console/ControlIds.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/Hex.h"
+#include "tests/support/Ser2net.h"
 #include "tests/support/TempDir.h"
 #include "tools/VirtualDome.h"
 
@@ -77,6 +78,30 @@ void Click(QAbstractButton* button) {
 bool HasLine(CLineMonitorDlg& monitor, const std::string& line) {
     monitor.Refresh();
     return monitor.Export(false).find(line) != std::string::npos;
+}
+
+// Scans addresses 36-38 to the end. The scan's clock moves only once the
+// dome has read a query and kept quiet, so no wait depends on how fast the
+// machine is.
+bool RunScan(DialogHarness& h, CFindCameraDlg& find, DomeAtPeer& peer) {
+    find.SetAddressRange(36, 38);
+    uint32_t now = 0;
+    find.SetClock([&now] { return now; });
+    Click(find.startButton());
+    const bool done = h.WaitFor(
+        [&] {
+            const int rows = find.results()->rowCount();
+            const DomeAtPeer::Served served = peer.Serve();
+            if (served.replied) {
+                EXPECT_TRUE(h.WaitFor([&] { return find.results()->rowCount() > rows; }));
+            } else if (served.read) {
+                now += 1000;
+            }
+            return !find.Scanning();
+        },
+        30000);
+    find.SetClock(nullptr);
+    return done;
 }
 
 // Through the real window: the queries go out, the dome's replies come back
@@ -155,25 +180,8 @@ TEST(FindCamera, FindsTheDomeOnceAndPutsThePortBack) {
     ASSERT_EQ(LineBaud(h.pty().master()), 4800u);
     ASSERT_TRUE(h.Click(IDC_BTN_FINDCAMERA));
     CFindCameraDlg& find = *h.probe().FindDialog();
-    find.SetAddressRange(36, 38);
     find.pelcoPBox()->setChecked(true);
-    // The scan's clock moves only once the dome has read a query and kept
-    // quiet, so no wait depends on how fast the machine is.
-    uint32_t now = 0;
-    find.SetClock([&now] { return now; });
-    Click(find.startButton());
-    ASSERT_TRUE(h.WaitFor(
-        [&] {
-            const int rows = find.results()->rowCount();
-            const DomeAtPeer::Served served = peer.Serve();
-            if (served.replied) {
-                EXPECT_TRUE(h.WaitFor([&] { return find.results()->rowCount() > rows; }));
-            } else if (served.read) {
-                now += 1000;
-            }
-            return !find.Scanning();
-        },
-        30000));
+    ASSERT_TRUE(RunScan(h, find, peer));
     ASSERT_EQ(find.results()->rowCount(), 1);
     const auto cell = [&](int c) { return find.results()->item(0, c)->text().toStdString(); };
     EXPECT_EQ(cell(0) + " " + cell(1) + " " + cell(2), "37 Pelco-D 9600");
@@ -184,6 +192,26 @@ TEST(FindCamera, FindsTheDomeOnceAndPutsThePortBack) {
     EXPECT_EQ(h.Combo(IDC_COMBO_PTZADDRESS)->currentIndex(), 37);
     EXPECT_EQ(h.Combo(IDC_COMBO_PTZMODEL)->currentIndex(), 0);
     EXPECT_EQ(LineBaud(h.pty().master()), 9600u);
+}
+
+// A network port is scanned once, at its own settings: a raw server's one
+// speed would answer at every rate, and each reconnect would hold the window.
+TEST(FindCamera, ScansANetworkPortOnceAtItsOwnSettings) {
+    if (!Ser2net::Installed()) {
+        GTEST_SKIP() << "ser2net is not installed (scripts/setup installs it)";
+    }
+    DialogHarness h;
+    DomeAtPeer peer{h.pty(), VirtualDome(false, 37, 9600)};
+    Ser2net server(h.pty().slavePath(), false);
+    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(h.ports().Link(1, server.Target()));
+    ASSERT_TRUE(h.Click(IDC_BTN_OPENPORT));
+    ASSERT_TRUE(h.WaitFor([&] { return h.Button(IDC_BTN_OPENPORT)->text() == "Close"; }, 10000));
+    ASSERT_TRUE(h.Click(IDC_BTN_FINDCAMERA));
+    CFindCameraDlg& find = *h.probe().FindDialog();
+    ASSERT_TRUE(RunScan(h, find, peer));
+    ASSERT_EQ(find.results()->rowCount(), 1);
+    EXPECT_EQ(find.results()->item(0, 2)->text().toStdString(), "4800");
 }
 
 TEST(FindCamera, CancelPutsThePortBackAtItsRate) {
