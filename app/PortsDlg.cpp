@@ -220,12 +220,14 @@ void CPortsDlg::UpdateButtons() {
     const bool changeable = SelectedPort() != 0 && !SelectedPortIsOpen();
     m_bind->setEnabled(deviceChosen && changeable);
     m_unbind->setEnabled(changeable && ReadPortBinding(SelectedPort()).linked);
+    m_bindNetwork->setEnabled(changeable);
     const QString why =
         SelectedPortIsOpen()
             ? tr("COM%1 is open: close it before you change its binding.").arg(SelectedPort())
             : QString();
-    m_bind->setToolTip(why);
-    m_unbind->setToolTip(why);
+    for (QPushButton* button : {m_bind, m_unbind, m_bindNetwork}) {
+        button->setToolTip(why);
+    }
 }
 
 void CPortsDlg::OnBind() {
@@ -274,6 +276,10 @@ void CPortsDlg::OnBindNetwork() {
     if (port == 0) {
         return;
     }
+    if (SelectedPortIsOpen()) {
+        SetStatus(m_bindNetwork->toolTip(), port);
+        return;
+    }
     bool numeric = false;
     const unsigned tcpPort = m_tcpPort->text().trimmed().toUInt(&numeric);
     NetworkTarget wanted;
@@ -291,9 +297,9 @@ void CPortsDlg::OnBindNetwork() {
     const std::string target = NetworkTargetText(*server);
     const orvane::Result bound = BindPort(port, target);
     if (bound) {
-        m_status->setText(tr("COM%1 now leads to %2.").arg(port).arg(Text(target)));
+        SetStatus(tr("COM%1 now leads to %2.").arg(port).arg(Text(target)), port);
     } else {
-        m_status->setText(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())));
+        SetStatus(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())), port);
     }
     Refresh();
     emit BindingsChanged();

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -104,9 +105,14 @@ TEST(PortsDialog, TellsTheTruthAboutLinksAndKeepsTheOpenPortsBinding) {
     const std::string open = ReadPortBinding(1).target;
     EXPECT_FALSE(dlg->BindButton()->isEnabled());
     EXPECT_FALSE(dlg->UnbindButton()->isEnabled());
-    dlg->OnUnbind();
-    EXPECT_EQ(ReadPortBinding(1).target, open);
-    EXPECT_EQ(dlg->Status()->text(), "COM1 is open: close it before you change its binding.");
+    EXPECT_FALSE(dlg->BindNetworkButton()->isEnabled());
+    dlg->HostEdit()->setText(QStringLiteral("10.0.0.5"));
+    dlg->TcpPortEdit()->setText(QStringLiteral("4001"));
+    for (void (CPortsDlg::*change)() : {&CPortsDlg::OnUnbind, &CPortsDlg::OnBindNetwork}) {
+        (dlg->*change)();
+        EXPECT_EQ(ReadPortBinding(1).target, open);
+        EXPECT_EQ(dlg->Status()->text(), "COM1 is open: close it before you change its binding.");
+    }
 
     dlg->ComCombo()->setCurrentIndex(2);
     QTest::mouseClick(dlg->BindButton(), Qt::LeftButton);
