@@ -236,14 +236,23 @@ void CPortsDlg::OnBind() {
     if (row < 0 || row >= static_cast<int>(m_devices.size()) || port == 0) {
         return;
     }
+    if (!RefusedWhileOpen(port)) {
+        BindTo(port, BindingPathFor(m_devices[static_cast<size_t>(row)]));
+    }
+}
+
+bool CPortsDlg::RefusedWhileOpen(unsigned port) {
     if (SelectedPortIsOpen()) {
         SetStatus(m_bind->toolTip(), port);
-        return;
+        return true;
     }
-    const std::string path = BindingPathFor(m_devices[static_cast<size_t>(row)]);
-    const orvane::Result bound = BindPort(port, path);
+    return false;
+}
+
+void CPortsDlg::BindTo(unsigned port, const std::string& target) {
+    const orvane::Result bound = BindPort(port, target);
     if (bound) {
-        SetStatus(tr("COM%1 now leads to %2.").arg(port).arg(Text(path)), port);
+        SetStatus(tr("COM%1 now leads to %2.").arg(port).arg(Text(target)), port);
     } else {
         SetStatus(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())), port);
     }
@@ -256,8 +265,7 @@ void CPortsDlg::OnUnbind() {
     if (port == 0) {
         return;
     }
-    if (SelectedPortIsOpen()) {
-        SetStatus(m_unbind->toolTip(), port);
+    if (RefusedWhileOpen(port)) {
         return;
     }
     const orvane::Result unbound = UnbindPort(port);
@@ -276,8 +284,7 @@ void CPortsDlg::OnBindNetwork() {
     if (port == 0) {
         return;
     }
-    if (SelectedPortIsOpen()) {
-        SetStatus(m_bindNetwork->toolTip(), port);
+    if (RefusedWhileOpen(port)) {
         return;
     }
     bool numeric = false;
@@ -294,13 +301,5 @@ void CPortsDlg::OnBindNetwork() {
                               .arg(port));
         return;
     }
-    const std::string target = NetworkTargetText(*server);
-    const orvane::Result bound = BindPort(port, target);
-    if (bound) {
-        SetStatus(tr("COM%1 now leads to %2.").arg(port).arg(Text(target)), port);
-    } else {
-        SetStatus(tr("COM%1 was not bound: %2.").arg(port).arg(Text(bound.Message())), port);
-    }
-    Refresh();
-    emit BindingsChanged();
+    BindTo(port, NetworkTargetText(*server));
 }

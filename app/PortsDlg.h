@@ -72,6 +72,9 @@ private:
     void FillComLabels();
     void UpdateButtons();
     unsigned SelectedPort() const;
+    // For the open port: says why its binding stays, and true.
+    bool RefusedWhileOpen(unsigned port);
+    void BindTo(unsigned port, const std::string& target);
     bool SelectedPortIsOpen() const;
     void SetStatus(const QString& text, unsigned port);
 

@@ -12,17 +12,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "serial/WriteLoop.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) {
-        return 0;
-    }
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
-}
+using write_loop::MsUntil;
 
 // The one place where a socket's errno becomes a result.
 DeviceResult SocketResult(int err) {
@@ -283,31 +278,18 @@ DeviceResult NetworkDevice::SendCommands(const std::string& bytes) {
 DeviceResult NetworkDevice::SendAll(const uint8_t* data, size_t length, Clock::time_point limit,
                                     std::chrono::milliseconds stallAfter) {
     auto lastProgress = Clock::now();
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::send(m_fd, data + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            lastProgress = Clock::now();
-            continue;
-        }
-        const DeviceResult r = n < 0 ? SocketResult(errno) : DeviceResult::WouldBlock;
-        if (r == DeviceResult::Interrupted) {
-            continue;
-        }
-        if (r != DeviceResult::WouldBlock) {
-            return r;
-        }
-        const int left = MsUntil(std::min(lastProgress + stallAfter, limit));
-        if (left == 0) {
-            return DeviceResult::TimedOut;
-        }
-        pollfd pfd{m_fd, POLLOUT, 0};
-        if (::poll(&pfd, 1, left) > 0 && (pfd.revents & (POLLERR | POLLHUP)) != 0) {
-            return DeviceResult::Gone;
-        }
-    }
-    return DeviceResult::Ok;
+    return write_loop::PutAll(
+        length,
+        [&](size_t done) {
+            return ::send(m_fd, data + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        },
+        SocketResult,
+        [&](int ms) {
+            pollfd pfd{m_fd, POLLOUT, 0};
+            const bool broken = ::poll(&pfd, 1, ms) > 0 && (pfd.revents & (POLLERR | POLLHUP)) != 0;
+            return broken ? DeviceResult::Gone : DeviceResult::Ok;
+        },
+        limit, stallAfter, lastProgress);
 }
 
 DeviceResult NetworkDevice::Write(const uint8_t* data, uint32_t length,
@@ -315,9 +297,7 @@ DeviceResult NetworkDevice::Write(const uint8_t* data, uint32_t length,
     if (m_fd < 0) {
         return DeviceResult::Failed;
     }
-    const auto limit =
-        Clock::now() + std::chrono::milliseconds(uint64_t{timeouts.constantMs} +
-                                                 uint64_t{timeouts.perByteMs} * uint64_t{length});
+    const auto limit = write_loop::Limit(Clock::now(), timeouts, length);
     const std::chrono::milliseconds stall(timeouts.constantMs);
     if (m_mode == NetworkMode::Raw) {
         return SendAll(data, length, limit, stall);

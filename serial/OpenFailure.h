@@ -36,7 +36,7 @@ struct OpenFailure {
     long domePid = 0;    // for StaleDomeLink
     StaleReason staleReason = StaleReason::None;
     std::string runningName;  // what runs under domePid now
-    std::string line;    // the line settings asked for, as "9600 8N1"
+    std::string line;         // the line settings asked for, as "9600 8N1"
 };
 
 // What the reason text needs to know about the system. The real one asks the

@@ -15,6 +15,7 @@
 #include "platform/DeviceNode.h"
 #include "serial/NetworkDevice.h"
 #include "serial/SerialDevicePosix.h"
+#include "serial/WriteLoop.h"
 
 namespace {
 
@@ -36,15 +37,7 @@ constexpr BaudEntry kTermiosSpeeds[] = {
 };
 
 using Clock = std::chrono::steady_clock;
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) {
-        return 0;
-    }
-    // Rounded up, so a wait never ends just short of its deadline.
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
-}
+using write_loop::MsUntil;
 
 }  // namespace
 
@@ -451,36 +444,17 @@ DeviceResult SerialDevice::Write(const uint8_t* data, uint32_t length,
 DeviceResult SerialDevice::WriteAndDrain(const uint8_t* data, uint32_t length,
                                          const WriteTimeouts& timeouts) {
     const auto start = Clock::now();
-    const auto limit =
-        start + std::chrono::milliseconds(uint64_t{timeouts.constantMs} +
-                                          uint64_t{timeouts.perByteMs} * uint64_t{length});
+    const auto limit = write_loop::Limit(start, timeouts, length);
     const auto stallAfter = std::chrono::milliseconds(timeouts.constantMs);
     auto lastProgress = start;
     auto msLeft = [&] { return MsUntil(std::min(lastProgress + stallAfter, limit)); };
 
-    uint32_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(m_fd, data + done, length - done);
-        if (n > 0) {
-            done += static_cast<uint32_t>(n);
-            lastProgress = Clock::now();
-            continue;
-        }
-        const DeviceResult result = n < 0 ? ResultFromErrno(errno) : DeviceResult::WouldBlock;
-        if (result == DeviceResult::Interrupted) {
-            continue;
-        }
-        if (result != DeviceResult::WouldBlock) {
-            return result;
-        }
-        const int left = msLeft();
-        if (left == 0) {
-            return DeviceResult::TimedOut;
-        }
-        const DeviceResult ready = WaitWritable(left);
-        if (ready == DeviceResult::Gone || ready == DeviceResult::Failed) {
-            return ready;
-        }
+    const DeviceResult put = write_loop::PutAll(
+        length, [&](size_t done) { return ::write(m_fd, data + done, length - done); },
+        ResultFromErrno, [this](int ms) { return WaitWritable(ms); }, limit, stallAfter,
+        lastProgress);
+    if (put != DeviceResult::Ok) {
+        return put;
     }
 
     // The write is finished when the line has sent it: the purge before the
